@@ -14,7 +14,6 @@ and slanted edges are antialiased.  Coordinates below are in final pixels:
 pixel (i, j) covers [i, i+1) x [j, j+1).
 """
 
-import colorsys
 import os
 
 import numpy as np
@@ -169,10 +168,6 @@ class Canvas:
         for c, w in zip(string, widths):
             d.text((round(x) if snap else x, y), c, fill=255, font=font, anchor=a)
             x += w + spacing
-
-    def text_width(self, string, font_path, size, spacing=0.0):
-        font = ImageFont.truetype(font_path, size * 16)
-        return (font.getlength(string) / 16.0) + spacing * (len(string) - 1)
 
     # ---- colour fields ----
     def vgrad(self, c0, c1, y0, y1):
