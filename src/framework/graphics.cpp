@@ -8,7 +8,7 @@
 
 namespace {
 
-QColor SystemColor(int index) {
+QColor PaletteColor(int index) {
   const QPalette palette = QApplication::palette();
   switch (index) {
   case 5: return palette.color(QPalette::Base);             // window background
@@ -26,16 +26,16 @@ QColor SystemColor(int index) {
 
 } // namespace
 
-QColor ColorToQColor(TColor color) {
-  if (color == clNone || color == clDefault) return {};
-  auto value = static_cast<std::uint32_t>(color);
-  if ((value >> 24) == 0xFF) return SystemColor(static_cast<int>(value & 0xFF));
-  return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-                static_cast<int>((value >> 16) & 0xFF));
+QColor ToQColor(TColor color) {
+  if (color == clNone) return {};
+  if (IsSystemColor(color)) return PaletteColor(static_cast<int>(color & 0xFF));
+  return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                static_cast<int>((color >> 16) & 0xFF));
 }
 
-TColor QColorToColor(const QColor &color) {
-  return static_cast<TColor>(color.red() | (color.green() << 8) | (color.blue() << 16));
+TColor FromQColor(const QColor &color) {
+  return static_cast<TColor>(color.red()) | (static_cast<TColor>(color.green()) << 8) |
+         (static_cast<TColor>(color.blue()) << 16);
 }
 
 int TFont::Size() const {

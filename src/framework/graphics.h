@@ -10,28 +10,39 @@
 
 #include <cstdint>
 
-using TColor = std::int32_t;
+using TColor = std::uint32_t;
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clLime = 0x00FF00;
+constexpr TColor clBlue = 0xFF0000;
 constexpr TColor clNone = 0x1FFFFFFF;
-constexpr TColor clDefault = 0x20000000;
-// System colours (index in the low byte).
-constexpr TColor clBtnFace = static_cast<TColor>(0xFF00000F);
-constexpr TColor clWindow = static_cast<TColor>(0xFF000005);
-constexpr TColor clWindowText = static_cast<TColor>(0xFF000008);
-constexpr TColor clBtnText = static_cast<TColor>(0xFF000012);
-constexpr TColor clHighlight = static_cast<TColor>(0xFF00000D);
-constexpr TColor clHighlightText = static_cast<TColor>(0xFF00000E);
-constexpr TColor clGrayText = static_cast<TColor>(0xFF000011);
-constexpr TColor clInfoBk = static_cast<TColor>(0xFF000018);
-constexpr TColor clInfoText = static_cast<TColor>(0xFF000017);
+
+constexpr TColor SystemColor(int index) { return 0xFF000000u | static_cast<TColor>(index); }
+constexpr TColor clScrollBar = SystemColor(0);
+constexpr TColor clBackground = SystemColor(1);
+constexpr TColor clWindow = SystemColor(5);
+constexpr TColor clWindowText = SystemColor(8);
+constexpr TColor clHighlight = SystemColor(13);
+constexpr TColor clHighlightText = SystemColor(14);
+constexpr TColor clBtnFace = SystemColor(15);
+constexpr TColor clBtnShadow = SystemColor(16);
+constexpr TColor clGrayText = SystemColor(17);
+constexpr TColor clBtnText = SystemColor(18);
+constexpr TColor clBtnHighlight = SystemColor(20);
+constexpr TColor cl3DDkShadow = SystemColor(21);
+constexpr TColor cl3DLight = SystemColor(22);
+constexpr TColor clInfoText = SystemColor(23);
+constexpr TColor clInfoBk = SystemColor(24);
+
+constexpr bool IsSystemColor(TColor c) { return (c >> 24) == 0xFF; }
 
 // Plain RGB of a colour (system colours resolved from the application's palette).
 // clNone gives an invalid QColor.
-QColor ColorToQColor(TColor color);
+QColor ToQColor(TColor color);
 // The 0x00BBGGRR value of an RGB colour.
-TColor QColorToColor(const QColor &color);
+TColor FromQColor(const QColor &color);
 
 // A font as stored: family name, height in the platform's convention (negative:
 // character height in pixels, positive: cell height), colour.
