@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 
 #include <cstdlib>
 
@@ -19,10 +20,13 @@ int main(int argc, char **argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     // A 1280 x 1024 offscreen screen, like the one the player is laid out for.
     QString config = QDir::temp().filePath("qdvd-offscreen.json");
-    QFile f(config);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Tests run in parallel processes: the file is replaced whole (written aside, then
+    // renamed), so no process ever reads it half written.
+    QSaveFile f(config);
+    if (f.open(QIODevice::WriteOnly)) {
       f.write(R"({"windowFrameMargins":false,"screens":[{"name":"screen0","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
-    f.close();
+      f.commit();
+    }
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.toUtf8());
   }
   if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
