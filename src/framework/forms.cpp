@@ -247,6 +247,11 @@ void TForm::DoCreate() {
 }
 
 void TForm::closeEvent(QCloseEvent *event) {
+  // The program is ending: windows close without being asked.
+  if (Application().Terminated()) {
+    event->accept();
+    return;
+  }
   bool canClose = true;
   if (OnCloseQuery) {
     try {

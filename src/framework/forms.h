@@ -83,6 +83,7 @@ public:
   void Hide() { SetVisible(false); }
   void BringToFront();
   // Asks to close: OnCloseQuery, OnClose, then hide (or terminate for the main form).
+  // Once the application is terminating, windows close without asking.
   void Close() { close(); }
 
   // Shown modally through the dialog service; the result is ModalResult.

@@ -57,6 +57,11 @@ QChar TMenuItem::Accelerator() const {
   return {};
 }
 
+void TMenuItem::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  setEnabled(enabled);
+}
+
 void TMenuItem::SetImageIndex(int index) {
   if (imageIndex_ == index) return;
   imageIndex_ = index;
@@ -145,7 +150,7 @@ void TMenuItem::Detach(TMenuItem *item) {
 }
 
 void TMenuItem::Click() {
-  if (!isEnabled()) return;
+  if (!enabled_) return;
   Application().Guard(this, [this] {
     if (OnClick) OnClick(this);
   });

@@ -34,8 +34,9 @@ public:
 
   bool Visible() const { return isVisible(); }
   void SetVisible(bool visible) { setVisible(visible); }
-  bool Enabled() const { return isEnabled(); }
-  void SetEnabled(bool enabled) { setEnabled(enabled); }
+  // Independent of Visible (the toolkit disables hidden actions).
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
 
   int ImageIndex() const { return imageIndex_; }
   void SetImageIndex(int index);
@@ -71,6 +72,7 @@ private:
   void Detach(TMenuItem *item);
 
   QString caption_;
+  bool enabled_ = true;
   int imageIndex_ = -1;
   QPixmap bitmap_;
   TMenuItem *parent_ = nullptr;
@@ -104,6 +106,8 @@ private:
 // A context menu. AutoPopup: opened by the control it is attached to on a right click.
 class TPopupMenu : public QMenu, public TComponentMixin {
   Q_OBJECT
+  // Readable as a property by controls that open the menu on a right click.
+  Q_PROPERTY(bool AutoPopup READ AutoPopup WRITE SetAutoPopup)
 public:
   explicit TPopupMenu(QObject *owner = nullptr);
   ~TPopupMenu() override;
