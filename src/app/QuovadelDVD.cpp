@@ -1,0 +1,7 @@
+// Quovadel DVD: the program's entry.
+#include "app/startup.h"
+
+int main(int argc, char **argv) {
+  TPlayerApplication application(argc, argv);
+  return RunQuovadelDVD();
+}

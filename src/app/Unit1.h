@@ -1,0 +1,108 @@
+// The control panel: the main window with the transport buttons, the status labels,
+// volume and mute, the menus, the video popup menu and the engine component.
+#pragma once
+
+#include "engine/dvd_timecode.h"
+#include "framework/forms.h"
+
+class TFilterGraph;
+class TImageList;
+class TMainMenu;
+class TMenuItem;
+class TOpenDialog;
+class TPopupMenu;
+class TsBitBtn;
+class TsCheckBox;
+class TsLabel;
+class TsSkinManager;
+class TsSkinProvider;
+
+class TFormDVDPlayer : public TForm {
+  Q_OBJECT
+public:
+  explicit TFormDVDPlayer(QObject *owner = nullptr);
+  ~TFormDVDPlayer() override;
+
+  // Components of the stored layout.
+  TsBitBtn *sBitBtn1, *sBitBtn2, *sBitBtn3, *sBitBtn4, *sBitBtn5, *sBitBtn6, *sBitBtn7, *sBitBtn8, *sBitBtn9,
+      *sBitBtn10, *sBitBtn11, *sBitBtn12;
+  TsLabel *Labelcap, *Labeltit, *Labeltime, *sLabel1;
+  TsCheckBox *sCheckBox1, *sCheckBox2;
+  TFilterGraph *FilterGraph;
+  TsSkinManager *sSkinManager1;
+  TsSkinProvider *sSkinProvider1;
+  TImageList *ImageList1;
+  TOpenDialog *OpenDialog;
+
+  TMainMenu *MainMenu;
+  TMenuItem *FileMenu, *OpenMenu, *ExitMenu;
+  TMenuItem *ControlMenu, *PlayMenu, *PauseMenu, *StopMenu, *StepForwardMenu, *N1, *GoToMenu, *NextChapterMenu,
+      *PreviousChapterMenu, *PlaySpeed1, *FastForward1, *Rewind1, *N4, *MenuRoot, *TitleMenu, *Aprilettore1;
+  TMenuItem *OptionsMenu, *FullscreenMenu, *N5, *BookmarksMenu, *SavebookmarkMenu, *RestorebookmarkMenu;
+
+  TPopupMenu *Popup;
+  TMenuItem *QuovadelDVD1, *Play2, *Pause2, *Stop2, *N2, *GoTo2, *NextChapter2, *PreviousChapter2, *PlaySpeed2,
+      *FastForward2, *Rewind2, *Bookmarks2, *Savebookmark2, *Restorebookmark2, *N3, *MenuRoot2, *TitleMenu2, *N6,
+      *Fullscreen2, *oolbar1;
+
+  TPopupMenu *PopupMenu1;
+  TMenuItem *ApriQuovadelControlpanel1;
+
+  // Start-up and exit.
+  void FormCreate(QObject *Sender);
+  void FormCloseQuery(QObject *Sender, bool &CanClose);
+  void ExitMenuClick(QObject *Sender);
+
+  // Commands.
+  void OpenMenuClick(QObject *Sender);
+  void PlayMenuClick(QObject *Sender);
+  void btPauseClick(QObject *Sender);
+  void btStopClick(QObject *Sender);
+  void btFrameStepClick(QObject *Sender);
+  void btNextChapterClick(QObject *Sender);
+  void btPreviousChapterClick(QObject *Sender);
+  void btFastForwardClick(QObject *Sender);
+  void btRewindClick(QObject *Sender);
+  void btRootMenuClick(QObject *Sender);
+  void TitleMenuClick(QObject *Sender);
+  void SavebookmarkMenuClick(QObject *Sender);
+  void RestorebookmarkMenuClick(QObject *Sender);
+  void btFullScreenClick(QObject *Sender);
+  void Aprilettore1Click(QObject *Sender);
+
+  // Buttons.
+  void sBitBtn1Click(QObject *Sender);
+  void sBitBtn2Click(QObject *Sender);
+  void sBitBtn3Click(QObject *Sender);
+  void sBitBtn4Click(QObject *Sender);
+  void sBitBtn5Click(QObject *Sender);
+  void sBitBtn6Click(QObject *Sender);
+  void sBitBtn7Click(QObject *Sender);
+  void sBitBtn8Click(QObject *Sender);
+  void sBitBtn9Click(QObject *Sender);
+  void sBitBtn10Click(QObject *Sender);
+  void sBitBtn11Click(QObject *Sender);
+
+  // Disc status.
+  void FilterGraphDVDTitleChange(QObject *Sender, LONG Title);
+  void FilterGraphDVDChapterStart(QObject *Sender, LONG Chapter);
+  void FilterGraphDVDCurrentHMSFTime(QObject *Sender, tagDVD_HMSF_TIMECODE HMSFTimeCode,
+                                     const tagDVD_TIMECODE &TimeCode);
+
+  // Pointing at the picture (called from the video show window).
+  void VideoWindowMouseMove(QObject *Sender, TShiftState Shift, int X, int Y);
+  void VideoWindowMouseUp(QObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+
+  // Volume, mute, stay on top, tray, toolbar.
+  void JvColorTrackBar1PosChange(QObject *Sender);
+  void sCheckBox1Click(QObject *Sender);
+  void sCheckBox2Click(QObject *Sender);
+  void sBitBtn12Click(QObject *Sender);
+  void ApriQuovadelControlpanel1Click(QObject *Sender);
+  void oolbar1Click(QObject *Sender);
+};
+
+extern TFormDVDPlayer *FormDVDPlayer;
+
+// The stored layout of the control panel (Unit1_layout.cpp).
+void LoadFormDVDPlayerLayout(TFormDVDPlayer *form);

@@ -1,0 +1,65 @@
+#include "app/startup.h"
+
+#include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "app/Unit3.h"
+#include "app/Unit4.h"
+#include "framework/application.h"
+
+namespace {
+
+template <class T> void CreateForm(T *&reference) {
+  reference = new T(nullptr);
+  reference->DoCreate();
+  if (!Application().MainForm()) Application().SetMainForm(reference);
+}
+
+template <class T> void DestroyForm(T *&reference) {
+  if (Application().MainForm() == reference) Application().SetMainForm(nullptr);
+  delete reference;
+  reference = nullptr;
+}
+
+} // namespace
+
+TPlayerApplication::TPlayerApplication(int &argc, char **argv) : QApplication(argc, argv) {
+  // Hiding the last visible window (the control panel in the tray, the video window
+  // closed) does not end the program; only the exit routine does.
+  setQuitOnLastWindowClosed(false);
+}
+
+bool TPlayerApplication::notify(QObject *receiver, QEvent *event) {
+  return Deliver(receiver, event, [&] { return QApplication::notify(receiver, event); });
+}
+
+bool TPlayerApplication::Deliver(QObject *receiver, QEvent *, const std::function<bool()> &deliver) {
+  try {
+    return deliver();
+  } catch (...) {
+    Application().HandleException(receiver, std::current_exception());
+    return false;
+  }
+}
+
+void CreateApplicationForms() {
+  CreateForm(FormDVDPlayer);
+  CreateForm(Form2);
+  CreateForm(Form3);
+  CreateForm(Form4);
+}
+
+void DestroyApplicationForms() {
+  DestroyForm(Form4);
+  DestroyForm(Form3);
+  DestroyForm(Form2);
+  DestroyForm(FormDVDPlayer);
+}
+
+int RunQuovadelDVD() {
+  Application().SetTitle(QStringLiteral("Quovadel DVD"));
+  CreateApplicationForms();
+  Form3->SetVisible(true);
+  int code = Application().Run();
+  DestroyApplicationForms();
+  return code;
+}

@@ -1,0 +1,113 @@
+// A DVD graph builder and graph manager that write their calls to a trace, for the
+// player's tests: CLSID_DvdGraphBuilder is replaced by ScriptedDvd for a test's scope.
+#pragma once
+
+#include "com/registry.h"
+#include "dshow/control.h"
+#include "dshow/dvd.h"
+#include "dshow/strmif.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+using Trace = std::vector<std::string>;
+
+class ScriptedFilter : public ComObject<IBaseFilter> {
+public:
+  ScriptedFilter(std::string name, Trace *trace) : name(std::move(name)), trace(trace) {}
+  HRESULT QueryInterface(REFIID iid, void **object) override {
+    return QueryFrom<IBaseFilter, IMediaFilter, IPersist>(iid, object);
+  }
+  HRESULT GetClassID(CLSID *) override { return E_NOTIMPL; }
+  HRESULT Stop() override { return S_OK; }
+  HRESULT Pause() override { return S_OK; }
+  HRESULT Run(REFERENCE_TIME) override { return S_OK; }
+  HRESULT GetState(DWORD, FILTER_STATE *) override { return E_NOTIMPL; }
+  HRESULT SetSyncSource(IReferenceClock *) override { return S_OK; }
+  HRESULT GetSyncSource(IReferenceClock **) override { return E_NOTIMPL; }
+  HRESULT EnumPins(IEnumPins **) override { return E_NOTIMPL; }
+  HRESULT FindPin(LPCWSTR, IPin **) override { return E_NOTIMPL; }
+  HRESULT QueryFilterInfo(FILTER_INFO *) override { return E_NOTIMPL; }
+  HRESULT JoinFilterGraph(IFilterGraph *, LPCWSTR) override { return S_OK; }
+  HRESULT QueryVendorInfo(LPWSTR *) override { return E_NOTIMPL; }
+  std::string name;
+  Trace *trace;
+};
+
+class ScriptedGraph : public ComObject<IGraphBuilder, IMediaControl, IMediaEventEx, IEnumFilters> {
+public:
+  explicit ScriptedGraph(Trace *trace);
+  ~ScriptedGraph() override;
+  HRESULT QueryInterface(REFIID iid, void **object) override;
+  // IFilterGraph / IGraphBuilder
+  HRESULT AddFilter(IBaseFilter *, LPCWSTR) override { return S_OK; }
+  HRESULT RemoveFilter(IBaseFilter *filter) override;
+  HRESULT EnumFilters(IEnumFilters **filters) override;
+  HRESULT FindFilterByName(LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
+  HRESULT ConnectDirect(IPin *, IPin *, const AM_MEDIA_TYPE *) override { return E_NOTIMPL; }
+  HRESULT Reconnect(IPin *) override { return E_NOTIMPL; }
+  HRESULT Disconnect(IPin *) override { return E_NOTIMPL; }
+  HRESULT SetDefaultSyncSource() override { return E_NOTIMPL; }
+  HRESULT Connect(IPin *, IPin *) override { return E_NOTIMPL; }
+  HRESULT Render(IPin *) override { return E_NOTIMPL; }
+  HRESULT RenderFile(LPCWSTR, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT AddSourceFilter(LPCWSTR, LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
+  HRESULT SetLogFile(DWORD_PTR file) override;
+  HRESULT Abort() override { return E_NOTIMPL; }
+  HRESULT ShouldOperationContinue() override { return E_NOTIMPL; }
+  // IMediaControl
+  HRESULT Run() override;
+  HRESULT Pause() override;
+  HRESULT Stop() override;
+  HRESULT GetState(LONG, OAFilterState *) override { return E_NOTIMPL; }
+  HRESULT StopWhenReady() override { return E_NOTIMPL; }
+  // IMediaEventEx
+  HRESULT GetEventHandle(OAEVENT *) override { return E_NOTIMPL; }
+  HRESULT GetEvent(LONG *, LONG_PTR *, LONG_PTR *, LONG) override { return E_ABORT; }
+  HRESULT WaitForCompletion(LONG, LONG *) override { return E_NOTIMPL; }
+  HRESULT CancelDefaultHandling(LONG) override { return E_NOTIMPL; }
+  HRESULT RestoreDefaultHandling(LONG) override { return E_NOTIMPL; }
+  HRESULT FreeEventParams(LONG, LONG_PTR, LONG_PTR) override { return S_OK; }
+  HRESULT SetNotifyWindow(OAHWND, LONG, LONG_PTR) override;
+  HRESULT SetNotifyFlags(LONG flags) override;
+  HRESULT GetNotifyFlags(LONG *) override { return E_NOTIMPL; }
+  // IEnumFilters over `filters` (EnumFilters hands out this object, reset)
+  HRESULT Next(ULONG count, IBaseFilter **out, ULONG *fetched) override;
+  HRESULT Skip(ULONG) override { return E_NOTIMPL; }
+  HRESULT Reset() override {
+    cursor = 0;
+    return S_OK;
+  }
+  HRESULT Clone(IEnumFilters **) override { return E_NOTIMPL; }
+
+  Trace *trace;
+  std::vector<ComPtr<IBaseFilter>> filters;
+  std::size_t cursor = 0;
+  HRESULT stopResult = S_OK;
+};
+
+class ScriptedDvdBuilder : public ComObject<IDvdGraphBuilder> {
+public:
+  explicit ScriptedDvdBuilder(Trace *trace);
+  ~ScriptedDvdBuilder() override;
+  HRESULT QueryInterface(REFIID iid, void **object) override { return QueryFrom<IDvdGraphBuilder>(iid, object); }
+  HRESULT GetFiltergraph(IGraphBuilder **graph) override;
+  HRESULT GetDvdInterface(REFIID, void **object) override;
+  HRESULT RenderDvdVideoVolume(LPCWSTR, DWORD, AM_DVD_RENDERSTATUS *) override { return E_NOTIMPL; }
+
+  Trace *trace;
+  ComPtr<ScriptedGraph> graph;
+};
+
+// Replaces the DVD graph builder for a scope; each creation makes a new builder over a
+// new graph with one filter "Navigator", reachable as `last`.
+class ScopedScriptedDvd {
+public:
+  explicit ScopedScriptedDvd(Trace *trace);
+  ScriptedDvdBuilder *last = nullptr;
+
+private:
+  Trace *trace_;
+  std::optional<ScopedClassRegistration> registration_;
+};
