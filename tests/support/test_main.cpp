@@ -18,7 +18,8 @@ int main(int argc, char **argv) {
   }
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     // A 1280 x 1024 offscreen screen, like the one the player is laid out for.
-    QString config = QDir::temp().filePath("qdvd-offscreen.json");
+    // One file per process: test processes run in parallel.
+    QString config = QDir::temp().filePath(QString("qdvd-offscreen-%1.json").arg(QCoreApplication::applicationPid()));
     QFile f(config);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
       f.write(R"({"windowFrameMargins":false,"screens":[{"name":"screen0","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
