@@ -4,6 +4,7 @@
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "app/Unit4.h"
+#include "com/registry.h"
 #include "framework/application.h"
 
 namespace {
@@ -56,10 +57,12 @@ void DestroyApplicationForms() {
 }
 
 int RunQuovadelDVD() {
+  CoInitialize(nullptr);
   Application().SetTitle(QStringLiteral("Quovadel DVD"));
   CreateApplicationForms();
   Form3->SetVisible(true);
   int code = Application().Run();
   DestroyApplicationForms();
+  CoUninitialize();
   return code;
 }

@@ -25,6 +25,6 @@ void CreateApplicationForms();
 // Destroys the four windows, the last created first.
 void DestroyApplicationForms();
 
-// The start-up sequence: title, windows, the video show window made visible, the
+// The start-up sequence: the platform's classes, title, windows, the video show window made visible, the
 // message loop (which shows the main window); returns the loop's exit code.
 int RunQuovadelDVD();
