@@ -29,17 +29,6 @@ TEST(MulDiv, DivisionByZeroAndOverflowGiveMinusOne) {
   EXPECT_EQ(MulDiv(INT_MIN, 1, 1), -1);
 }
 
-TEST(SysColor, ClassicPalette) {
-  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(212, 208, 200));
-  EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), RGB(128, 128, 128));
-  EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), RGB(255, 255, 255));
-  EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), RGB(64, 64, 64));
-  EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
-  EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), RGB(0, 0, 0));
-  EXPECT_EQ(GetSysColor(-1), 0u);
-  EXPECT_EQ(GetSysColor(200), 0u);
-}
-
 QRgb Sys(int index) {
   COLORREF c = GetSysColor(index);
   return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
