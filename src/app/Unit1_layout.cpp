@@ -56,12 +56,12 @@ void LoadFormDVDPlayerLayout(TFormDVDPlayer *f) {
   f->SetLeft(274);
   f->SetTop(345);
   f->SetBorderIcons(biSystemMenu | biMinimize);
-  f->SetBorderStyle(bsSingle);
+  f->SetBorderStyle(TFormBorderStyle::bsSingle);
   f->SetCaption(QStringLiteral("Quovadel2 Beta - Control Panel"));
   f->SetClientHeight(95);
   f->SetClientWidth(324);
   f->SetColor(kWindowColor);
-  f->SetFont(TFont(QStringLiteral("MS Sans Serif"), -11, clWindowText));
+  f->SetFont(TFont(QStringLiteral("MS Sans Serif"), -11));
   f->OnCloseQuery = std::bind(&TFormDVDPlayer::FormCloseQuery, f, _1, _2);
   f->OnCreate = std::bind(&TFormDVDPlayer::FormCreate, f, _1);
 

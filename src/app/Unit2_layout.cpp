@@ -14,12 +14,12 @@ void LoadForm2Layout(TForm2 *f) {
   f->SetName(QStringLiteral("Form2"));
   f->SetLeft(293);
   f->SetTop(301);
-  f->SetBorderStyle(bsDialog);
+  f->SetBorderStyle(TFormBorderStyle::bsDialog);
   f->SetCaption(QStringLiteral("Info"));
   f->SetClientHeight(115);
   f->SetClientWidth(419);
   f->SetColor(0x193447);
-  f->SetFont(TFont(QStringLiteral("MS Sans Serif"), -11, clWindowText));
+  f->SetFont(TFont(QStringLiteral("MS Sans Serif"), -11));
   f->SetFormStyle(fsStayOnTop);
 
   f->sPanel1 = load.Create<TsPanel>(f->Client(), "sPanel1");

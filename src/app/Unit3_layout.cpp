@@ -23,7 +23,7 @@ void LoadForm3Layout(TForm3 *f) {
   f->SetClientHeight(190);
   f->SetClientWidth(323);
   f->SetColor(0x193447);
-  f->SetFont(TFont(QStringLiteral("MS Sans Serif"), -11, clWindowText));
+  f->SetFont(TFont(QStringLiteral("MS Sans Serif"), -11));
   f->OnCreate = std::bind(&TForm3::FormCreate, f, _1);
 
   f->VideoWindow = load.Create<TVideoPlaceholder>(f->Client(), "VideoWindow");

@@ -31,12 +31,12 @@ void LoadForm4Layout(TForm4 *f) {
   f->SetName(QStringLiteral("Form4"));
   f->SetLeft(5);
   f->SetTop(9);
-  f->SetBorderStyle(bsNone);
+  f->SetBorderStyle(TFormBorderStyle::bsNone);
   f->SetCaption(QStringLiteral("Form4"));
   f->SetClientHeight(29);
   f->SetClientWidth(506);
   f->SetColor(0x193447);
-  f->SetFont(TFont(QStringLiteral("MS Sans Serif"), -11, clWindowText));
+  f->SetFont(TFont(QStringLiteral("MS Sans Serif"), -11));
   f->SetFormStyle(fsStayOnTop);
   f->OnShow = std::bind(&TForm4::FormShow, f, _1);
 

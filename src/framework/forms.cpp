@@ -89,6 +89,7 @@ void TForm::SetFormStyle(TFormStyle style) {
 }
 
 void TForm::ApplyWindowFlags() {
+  using enum TFormBorderStyle;
   Qt::WindowFlags flags;
   if (borderStyle_ == bsNone) {
     flags = Qt::Window | Qt::FramelessWindowHint;
@@ -152,7 +153,7 @@ void TForm::SetColor(TColor color) {
 
 void TForm::ApplyColor() {
   QPalette p = palette();
-  p.setColor(QPalette::Window, ToQColor(color_));
+  p.setColor(QPalette::Window, ColorToQColor(color_));
   setPalette(p);
   setAutoFillBackground(true);
 }
@@ -166,7 +167,7 @@ void TForm::SetFont(const TFont &font) {
 void TForm::ApplyFont() {
   setFont(font_.ToQFont());
   QPalette p = palette();
-  p.setColor(QPalette::WindowText, ToQColor(font_.Color()));
+  p.setColor(QPalette::WindowText, ColorToQColor(font_.Color()));
   setPalette(p);
 }
 

@@ -22,10 +22,8 @@
 class QMenuBar;
 class TMainMenu;
 
-// TBorderStyle (bsNone, bsSingle) is the part of the form's border styles that other
-// controls use.
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-using TBorderStyle = TFormBorderStyle;
+// Scoped, so that controls may have border styles of their own (bsNone, bsSingle).
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 
 enum TBorderIcon : unsigned { biSystemMenu = 1u << 0, biMinimize = 1u << 1, biMaximize = 1u << 2, biHelp = 1u << 3 };
 using TBorderIcons = unsigned;
@@ -120,15 +118,17 @@ private:
   void ApplyFont();
   void PlaceClient();
   int MenuHeight() const;
-  bool Fixed() const { return borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin; }
+  bool Fixed() const {
+    return borderStyle_ != TFormBorderStyle::bsSizeable && borderStyle_ != TFormBorderStyle::bsSizeToolWin;
+  }
 
   QWidget *client_;
   QMenuBar *menuBar_ = nullptr;
   TMainMenu *menu_ = nullptr;
   int menuHeight_ = 0;
-  TFormBorderStyle borderStyle_ = bsSizeable;
+  TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
   TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TFormStyle formStyle_ = fsNormal;
-  TColor color_ = clBtnFace;
+  TColor color_ = 0xFF00000F; // the system's button face
   TFont font_;
 };

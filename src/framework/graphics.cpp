@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr TColor kNoColor = 0x1FFFFFFF;
+
 QColor PaletteColor(int index) {
   const QPalette palette = QApplication::palette();
   switch (index) {
@@ -26,14 +28,14 @@ QColor PaletteColor(int index) {
 
 } // namespace
 
-QColor ToQColor(TColor color) {
-  if (color == clNone) return {};
-  if (IsSystemColor(color)) return PaletteColor(static_cast<int>(color & 0xFF));
+QColor ColorToQColor(TColor color) {
+  if (color == kNoColor) return {};
+  if ((color >> 24) == 0xFF) return PaletteColor(static_cast<int>(color & 0xFF));
   return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
                 static_cast<int>((color >> 16) & 0xFF));
 }
 
-TColor FromQColor(const QColor &color) {
+TColor QColorToColor(const QColor &color) {
   return static_cast<TColor>(color.red()) | (static_cast<TColor>(color.green()) << 8) |
          (static_cast<TColor>(color.blue()) << 16);
 }

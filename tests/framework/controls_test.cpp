@@ -181,10 +181,10 @@ TEST(OpenDialog, RunsThroughTheDialogServiceAndKeepsTheNameOnCancel) {
 }
 
 TEST(Graphics, ColoursAreRedInTheLowByteAndSystemColoursResolve) {
-  EXPECT_EQ(ToQColor(0x193447), QColor(71, 52, 25));
-  EXPECT_EQ(FromQColor(QColor(157, 147, 118)), 0x76939D);
-  EXPECT_EQ(ToQColor(clWindowText), QApplication::palette().color(QPalette::Text));
-  EXPECT_FALSE(ToQColor(clNone).isValid());
+  EXPECT_EQ(ColorToQColor(0x193447), QColor(71, 52, 25));
+  EXPECT_EQ(QColorToColor(QColor(157, 147, 118)), 0x76939D);
+  EXPECT_EQ(ColorToQColor(TFont::kWindowText), QApplication::palette().color(QPalette::Text));
+  EXPECT_FALSE(ColorToQColor(0x1FFFFFFF).isValid());
   TFont font("No Such Family Anywhere", -11);
   EXPECT_EQ(font.ToQFont().pixelSize(), 11);
   EXPECT_EQ(font.Name(), "No Such Family Anywhere");

@@ -31,7 +31,7 @@ public:
 
 TEST(Form, ClientAreaLiesBelowTheMenuAndKeepsItsStoredSize) {
   TForm form;
-  form.SetBorderStyle(bsSingle);
+  form.SetBorderStyle(TFormBorderStyle::bsSingle);
   form.SetClientWidth(324);
   form.SetClientHeight(95);
   form.SetLeft(274);
@@ -61,7 +61,7 @@ TEST(Form, ClientAreaLiesBelowTheMenuAndKeepsItsStoredSize) {
 
 TEST(Form, FrameStylesMapToWindowFlags) {
   TForm panel;
-  panel.SetBorderStyle(bsSingle);
+  panel.SetBorderStyle(TFormBorderStyle::bsSingle);
   panel.SetBorderIcons(biSystemMenu | biMinimize);
   Qt::WindowFlags f = panel.windowFlags();
   EXPECT_TRUE(f & Qt::WindowMinimizeButtonHint);
@@ -72,7 +72,7 @@ TEST(Form, FrameStylesMapToWindowFlags) {
   EXPECT_FALSE(f & Qt::WindowStaysOnTopHint);
 
   TForm info;
-  info.SetBorderStyle(bsDialog); // a dialog frame never minimizes or maximizes
+  info.SetBorderStyle(TFormBorderStyle::bsDialog); // a dialog frame never minimizes or maximizes
   info.SetFormStyle(fsStayOnTop);
   f = info.windowFlags();
   EXPECT_EQ(f & Qt::WindowType_Mask, Qt::Dialog);
@@ -91,7 +91,7 @@ TEST(Form, FrameStylesMapToWindowFlags) {
   EXPECT_EQ(show.ClientHeight(), 300);
 
   TForm bar;
-  bar.SetBorderStyle(bsNone);
+  bar.SetBorderStyle(TFormBorderStyle::bsNone);
   bar.SetFormStyle(fsStayOnTop);
   EXPECT_TRUE(bar.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_TRUE(bar.windowFlags() & Qt::WindowStaysOnTopHint);
@@ -193,7 +193,7 @@ TEST(Form, OnCreateErrorsGoToTheGeneralHandler) {
 TEST(Form, ColourAndFontReachTheWindow) {
   TForm form;
   form.SetColor(0x193447);
-  form.SetFont(TFont("MS Sans Serif", -11, clWindowText));
+  form.SetFont(TFont("MS Sans Serif", -11));
   EXPECT_EQ(form.palette().color(QPalette::Window), QColor(71, 52, 25));
   EXPECT_EQ(form.font().pixelSize(), 11);
   EXPECT_EQ(form.Font().Size(), 8);
