@@ -1,5 +1,6 @@
 #include "app/Unit1.h"
 
+#include "controls/color_trackbar.h"
 #include "engine/filter_graph.h"
 #include "framework/application.h"
 #include "skin/skin_manager.h"
@@ -29,6 +30,7 @@ void TFormDVDPlayer::FormCreate(QObject *) {
   sSkinManager1->SetSkinDirectory(ExeFolder() + QStringLiteral("temi"));
   sSkinManager1->SetSkinName(QStringLiteral("cappuccino"));
   sSkinManager1->SetActive(true);
+  JvColorTrackBar1PosChange(this);
 }
 
 void TFormDVDPlayer::FormCloseQuery(QObject *Sender, bool &CanClose) {
@@ -87,7 +89,7 @@ void TFormDVDPlayer::VideoWindowMouseUp(QObject *, TMouseButton, TShiftState, in
 
 // --- Volume, mute, stay on top, tray, toolbar --------------------------------------------
 
-void TFormDVDPlayer::JvColorTrackBar1PosChange(QObject *) {}
+void TFormDVDPlayer::JvColorTrackBar1PosChange(QObject *) { FilterGraph->SetVolume(JvColorTrackBar1->Position()); }
 void TFormDVDPlayer::sCheckBox1Click(QObject *) {}
 void TFormDVDPlayer::sCheckBox2Click(QObject *) {}
 void TFormDVDPlayer::sBitBtn12Click(QObject *) {}

@@ -7,6 +7,8 @@
 
 class TFilterGraph;
 class TImageList;
+class TJvColorTrackBar;
+class TLMDTrayIcon;
 class TMainMenu;
 class TMenuItem;
 class TOpenDialog;
@@ -27,7 +29,9 @@ public:
   TsBitBtn *sBitBtn1, *sBitBtn2, *sBitBtn3, *sBitBtn4, *sBitBtn5, *sBitBtn6, *sBitBtn7, *sBitBtn8, *sBitBtn9,
       *sBitBtn10, *sBitBtn11, *sBitBtn12;
   TsLabel *Labelcap, *Labeltit, *Labeltime, *sLabel1;
+  TJvColorTrackBar *JvColorTrackBar1; // volume
   TsCheckBox *sCheckBox1, *sCheckBox2;
+  TLMDTrayIcon *tray;
   TFilterGraph *FilterGraph;
   TsSkinManager *sSkinManager1;
   TsSkinProvider *sSkinProvider1;

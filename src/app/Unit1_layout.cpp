@@ -1,6 +1,8 @@
 // The stored layout of the control panel.
 #include "app/Unit1.h"
 #include "app/pictures.h"
+#include "controls/color_trackbar.h"
+#include "controls/trayicon.h"
 #include "engine/filter_graph.h"
 #include "framework/buttons.h"
 #include "framework/checkbox.h"
@@ -84,6 +86,19 @@ void LoadFormDVDPlayerLayout(TFormDVDPlayer *f) {
   f->sBitBtn9 = Button(load, f, "sBitBtn9", {280, 32, 41, 17}, "frame_step", "Avanzamento per frame",
                        &TFormDVDPlayer::sBitBtn9Click);
   f->sLabel1 = Label(load, f, "sLabel1", {8, 56}, "Volume");
+
+  // Volume: Min is applied while Max is still 100, so it is dropped and the slider runs
+  // from 0; the change handler is bound after the position.
+  f->JvColorTrackBar1 = load.Create<TJvColorTrackBar>(f->Client(), "JvColorTrackBar1");
+  f->JvColorTrackBar1->SetBounds(8, 72, 120, 16);
+  f->JvColorTrackBar1->SetArrowColor(clWhite);
+  f->JvColorTrackBar1->SetBorderStyle(bsSingle);
+  f->JvColorTrackBar1->SetColorFrom(14869218);
+  f->JvColorTrackBar1->SetColorTo(10066329);
+  f->JvColorTrackBar1->SetMin(100);
+  f->JvColorTrackBar1->SetMax(10000);
+  f->JvColorTrackBar1->SetPosition(4000);
+  f->JvColorTrackBar1->OnPosChange = std::bind(&TFormDVDPlayer::JvColorTrackBar1PosChange, f, _1);
 
   f->sCheckBox1 = load.Create<TsCheckBox>(f->Client(), "sCheckBox1");
   f->sCheckBox1->setGeometry(144, 72, 54, 20);
@@ -200,6 +215,14 @@ void LoadFormDVDPlayerLayout(TFormDVDPlayer *f) {
   f->ApriQuovadelControlpanel1 = Item(load, f, f->PopupMenu1->Items(), "ApriQuovadelControlpanel1",
                                       "Apri Quovadel Control panel", -1,
                                       &TFormDVDPlayer::ApriQuovadelControlpanel1Click);
+
+  // The tray icon, off until the panel is hidden to the tray.
+  f->tray = load.Create<TLMDTrayIcon>(f, "tray");
+  f->tray->SetActive(false);
+  f->tray->SetHint(QStringLiteral("Quovadel DVD"));
+  f->tray->SetIcon(QIcon(Picture(QStringLiteral("tray_32"))));
+  f->tray->SetPopupMenu(f->PopupMenu1);
+  f->tray->SetAnimated(true);
 
   f->SetMenu(f->MainMenu);
   load.Finish();

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class TImage;
+class TJvColorTrackBar;
 class TsBitBtn;
 class TsCheckBox;
 class TsPanel;
@@ -19,6 +20,7 @@ public:
 
   TsPanel *sPanel1; // fills the toolbar and carries everything else
   TsBitBtn *sBitBtn14, *sBitBtn12, *sBitBtn13, *sBitBtn15, *sBitBtn8, *sBitBtn9, *sBitBtn10;
+  TJvColorTrackBar *JvColorTrackBar1; // volume
   TsCheckBox *sCheckBox1;
   TImage *Image1;
   TsBitBtn *sBitBtn1; // "X"

@@ -2,6 +2,7 @@
 #include "app/Unit1.h"
 #include "app/Unit4.h"
 #include "app/pictures.h"
+#include "controls/color_trackbar.h"
 #include "framework/buttons.h"
 #include "framework/checkbox.h"
 #include "framework/controls.h"
@@ -55,6 +56,19 @@ void LoadForm4Layout(TForm4 *f) {
   f->sBitBtn8 = Button(load, f, "sBitBtn8", 168, "play", &TForm4::sBitBtn8Click);
   f->sBitBtn9 = Button(load, f, "sBitBtn9", 208, "pause", &TForm4::sBitBtn9Click);
   f->sBitBtn10 = Button(load, f, "sBitBtn10", 248, "stop", &TForm4::sBitBtn10Click);
+
+  // Min 10 lies below the default maximum of 100, so this slider runs from 10.
+  f->JvColorTrackBar1 = load.Create<TJvColorTrackBar>(f->sPanel1, "JvColorTrackBar1");
+  f->JvColorTrackBar1->SetBounds(296, 5, 65, 16);
+  f->JvColorTrackBar1->SetArrowColor(clWhite);
+  f->JvColorTrackBar1->SetBorderStyle(bsSingle);
+  f->JvColorTrackBar1->SetColorFrom(14869218);
+  f->JvColorTrackBar1->SetColorTo(10066329);
+  f->JvColorTrackBar1->SetMin(10);
+  f->JvColorTrackBar1->SetMax(10000);
+  f->JvColorTrackBar1->SetPosition(4000);
+  f->JvColorTrackBar1->SetColor(0x193447);
+  f->JvColorTrackBar1->OnPosChange = std::bind(&TForm4::JvColorTrackBar1PosChange, f, _1);
 
   f->sCheckBox1 = load.Create<TsCheckBox>(f->sPanel1, "sCheckBox1");
   f->sCheckBox1->setGeometry(360, 8, 54, 20);

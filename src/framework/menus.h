@@ -108,6 +108,7 @@ class TPopupMenu : public QMenu, public TComponentMixin {
   Q_OBJECT
   // Readable as a property by controls that open the menu on a right click.
   Q_PROPERTY(bool AutoPopup READ AutoPopup WRITE SetAutoPopup)
+  Q_PROPERTY(QObject *PopupComponent READ PopupComponent WRITE SetPopupComponent)
 public:
   explicit TPopupMenu(QObject *owner = nullptr);
   ~TPopupMenu() override;

@@ -3,6 +3,8 @@
 #include "player_fixture.h"
 
 #include "app/video_placeholder.h"
+#include "controls/color_trackbar.h"
+#include "controls/trayicon.h"
 #include "engine/filter_graph.h"
 #include "framework/buttons.h"
 #include "framework/checkbox.h"
@@ -344,6 +346,60 @@ TEST_F(PlayerTest, PopupMenusItemsCaptionsAcceleratorsSeparatorsAndPictures) {
   EXPECT_EQ(tray->Items()->Items(0), FormDVDPlayer->ApriQuovadelControlpanel1);
   EXPECT_EQ(FormDVDPlayer->ApriQuovadelControlpanel1->Caption(), "Apri Quovadel Control panel");
   EXPECT_EQ(tray->actions(), (QList<QAction *>{FormDVDPlayer->ApriQuovadelControlpanel1}));
+}
+
+// The slider's stored Min 100 arrives while Max is still 100 and is dropped: it runs
+// from 0. Loading raises no volume change; the creation handler hands 4000 to the
+// engine, which keeps it without a graph.
+TEST_F(PlayerTest, VolumeSliderEndsAt4000AndTheEngineHoldsIt) {
+  TJvColorTrackBar *volume = FormDVDPlayer->JvColorTrackBar1;
+  EXPECT_EQ(FormDVDPlayer->FindComponent("JvColorTrackBar1"), volume);
+  EXPECT_EQ(volume->parentWidget(), FormDVDPlayer->Client());
+  EXPECT_EQ(volume->geometry(), QRect(8, 72, 120, 16));
+  EXPECT_EQ(volume->Min(), 0);
+  EXPECT_EQ(volume->Max(), 10000);
+  EXPECT_EQ(volume->Position(), 4000);
+  EXPECT_EQ(volume->ArrowColor(), clWhite);
+  EXPECT_EQ(volume->BorderStyle(), bsSingle);
+  EXPECT_EQ(volume->ColorFrom(), 14869218u);
+  EXPECT_EQ(volume->ColorTo(), 10066329u);
+  EXPECT_TRUE(volume->OnPosChange != nullptr);
+  EXPECT_EQ(FormDVDPlayer->FilterGraph->Volume(), 4000);
+  EXPECT_FALSE(FormDVDPlayer->FilterGraph->Active());
+
+  TJvColorTrackBar *bar = Form4->JvColorTrackBar1;
+  EXPECT_EQ(bar->parentWidget(), Form4->sPanel1);
+  EXPECT_EQ(bar->geometry(), QRect(296, 5, 65, 16));
+  EXPECT_EQ(bar->Min(), 10);
+  EXPECT_EQ(bar->Max(), 10000);
+  EXPECT_EQ(bar->Position(), 4000);
+  EXPECT_EQ(bar->Color(), 0x193447u);
+  EXPECT_EQ(bar->ColorFrom(), 14869218u);
+  EXPECT_TRUE(bar->OnPosChange != nullptr);
+
+  // The slider drives the volume.
+  volume->SetPosition(0);
+  EXPECT_EQ(FormDVDPlayer->FilterGraph->Volume(), 0);
+}
+
+TEST(ControlPanel, LoadingRaisesNoVolumeChangeTheCreationHandlerDoes) {
+  TFormDVDPlayer panel;
+  EXPECT_EQ(panel.FilterGraph->Volume(), 10000) << "the engine's own start value";
+  panel.DoCreate();
+  EXPECT_EQ(panel.FilterGraph->Volume(), 4000);
+}
+
+TEST_F(PlayerTest, TrayIconIsInactiveWithItsHintIconAndMenu) {
+  TLMDTrayIcon *tray = FormDVDPlayer->tray;
+  EXPECT_EQ(FormDVDPlayer->FindComponent("tray"), tray);
+  EXPECT_EQ(tray->Owner(), FormDVDPlayer);
+  EXPECT_FALSE(tray->Active());
+  EXPECT_EQ(tray->Hint(), "Quovadel DVD");
+  EXPECT_EQ(tray->Icon().availableSizes().value(0), QSize(32, 32));
+  EXPECT_EQ(tray->PopupMenu(), FormDVDPlayer->PopupMenu1);
+  EXPECT_TRUE(tray->Animated());
+  EXPECT_EQ(tray->ImageList(), nullptr);
+  EXPECT_TRUE(Application().ShowMainForm()) << "an inactive tray leaves the main window to the loop";
 }
 
 TEST_F(PlayerTest, InformationBoxLayout) {
