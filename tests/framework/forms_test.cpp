@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenuBar>
+#include <QTimer>
 
 namespace {
 
@@ -168,6 +169,32 @@ TEST(Form, ComponentFiltersSeeCloseAndMinimizeCommandsFirst) {
 
   SendMessageA(WindowFromWidget(&form), WM_SHOWWINDOW, 1, 0);
   EXPECT_TRUE(form.isVisible());
+}
+
+// Once the program terminates, the toolkit closes every window; none is asked again
+// (the control panel's exit routine must not run a second time).
+TEST(Form, WindowsCloseUnaskedOnceTheProgramTerminates) {
+  TForm main, other;
+  int queries = 0;
+  main.OnCloseQuery = [&](QObject *, bool &) { ++queries; };
+  other.OnCloseQuery = [&](QObject *, bool &canClose) {
+    ++queries;
+    canClose = false;
+  };
+  QWidget *previousMain = Application().MainForm();
+  Application().SetMainForm(&main);
+  main.Show();
+  other.Show();
+  Application().Terminate();
+  main.Close();
+  other.Close();
+  EXPECT_EQ(queries, 0);
+  EXPECT_FALSE(main.isVisible());
+  EXPECT_FALSE(other.isVisible());
+  Application().SetMainForm(previousMain);
+  // Leave the application running for the tests that follow in this process.
+  QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+  Application().Run();
 }
 
 TEST(Form, OnShowRunsEachTimeTheFormBecomesVisible) {
