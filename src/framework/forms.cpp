@@ -153,7 +153,7 @@ void TForm::SetColor(TColor color) {
 
 void TForm::ApplyColor() {
   QPalette p = palette();
-  p.setColor(QPalette::Window, ColorToQColor(color_));
+  p.setColor(QPalette::Window, ToQColor(color_));
   setPalette(p);
   setAutoFillBackground(true);
 }
@@ -167,7 +167,7 @@ void TForm::SetFont(const TFont &font) {
 void TForm::ApplyFont() {
   setFont(font_.ToQFont());
   QPalette p = palette();
-  p.setColor(QPalette::WindowText, ColorToQColor(font_.Color()));
+  p.setColor(QPalette::WindowText, ToQColor(font_.Color()));
   setPalette(p);
 }
 

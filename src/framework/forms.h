@@ -129,6 +129,6 @@ private:
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
   TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TFormStyle formStyle_ = fsNormal;
-  TColor color_ = 0xFF00000F; // the system's button face
+  TColor color_ = clBtnFace;
   TFont font_;
 };

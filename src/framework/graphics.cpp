@@ -1,43 +1,25 @@
 #include "framework/graphics.h"
 
+#include "win/wingdi.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QPalette>
 
 #include <cmath>
 
-namespace {
-
-constexpr TColor kNoColor = 0x1FFFFFFF;
-
-QColor PaletteColor(int index) {
-  const QPalette palette = QApplication::palette();
-  switch (index) {
-  case 5: return palette.color(QPalette::Base);             // window background
-  case 8: return palette.color(QPalette::Text);             // window text
-  case 13: return palette.color(QPalette::Highlight);
-  case 14: return palette.color(QPalette::HighlightedText);
-  case 15: return palette.color(QPalette::Button);          // button face
-  case 17: return palette.color(QPalette::Disabled, QPalette::Text);
-  case 18: return palette.color(QPalette::ButtonText);
-  case 23: return palette.color(QPalette::ToolTipText);
-  case 24: return palette.color(QPalette::ToolTipBase);
-  default: return palette.color(QPalette::Window);
-  }
+COLORREF ColorToRGB(TColor color) {
+  if (IsSystemColor(color)) return GetSysColor(static_cast<int>(color & 0xFF));
+  return color & 0x00FFFFFF;
 }
 
-} // namespace
-
-QColor ColorToQColor(TColor color) {
-  if (color == kNoColor) return {};
-  if ((color >> 24) == 0xFF) return PaletteColor(static_cast<int>(color & 0xFF));
-  return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                static_cast<int>((color >> 16) & 0xFF));
+QColor ToQColor(TColor color) {
+  COLORREF c = ColorToRGB(color);
+  return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-TColor QColorToColor(const QColor &color) {
-  return static_cast<TColor>(color.red()) | (static_cast<TColor>(color.green()) << 8) |
-         (static_cast<TColor>(color.blue()) << 16);
+TColor FromQColor(const QColor &color) {
+  return RGB(static_cast<BYTE>(color.red()), static_cast<BYTE>(color.green()), static_cast<BYTE>(color.blue()));
 }
 
 int TFont::Size() const {

@@ -1,8 +1,11 @@
 // Colours and fonts as the forms store them.
 //
 // A colour is 0x00BBGGRR (red in the lowest byte); a value whose high byte is 0xFF
-// names a system colour by its index in the low byte; 0x1FFFFFFF means no colour.
+// names a system colour by its index in the low byte; clNone (0x1FFFFFFF) means no
+// colour.
 #pragma once
+
+#include "com/types.h"
 
 #include <QColor>
 #include <QFont>
@@ -12,22 +15,46 @@
 
 using TColor = std::uint32_t;
 
-// Plain RGB of a colour (system colours resolved from the application's palette); the
-// no-colour value 0x1FFFFFFF gives an invalid QColor. The colour constants (clBlack,
-// clWindowText, ...) are not defined in the framework.
-QColor ColorToQColor(TColor color);
-// The 0x00BBGGRR value of an RGB colour.
-TColor QColorToColor(const QColor &color);
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clLime = 0x00FF00;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clNone = 0x1FFFFFFF;
+
+constexpr TColor SystemColor(int index) { return 0xFF000000u | static_cast<TColor>(index); }
+constexpr TColor clScrollBar = SystemColor(0);
+constexpr TColor clBackground = SystemColor(1);
+constexpr TColor clWindow = SystemColor(5);
+constexpr TColor clWindowText = SystemColor(8);
+constexpr TColor clHighlight = SystemColor(13);
+constexpr TColor clHighlightText = SystemColor(14);
+constexpr TColor clBtnFace = SystemColor(15);
+constexpr TColor clBtnShadow = SystemColor(16);
+constexpr TColor clGrayText = SystemColor(17);
+constexpr TColor clBtnText = SystemColor(18);
+constexpr TColor clBtnHighlight = SystemColor(20);
+constexpr TColor cl3DDkShadow = SystemColor(21);
+constexpr TColor cl3DLight = SystemColor(22);
+constexpr TColor clInfoText = SystemColor(23);
+constexpr TColor clInfoBk = SystemColor(24);
+
+constexpr bool IsSystemColor(TColor c) { return (c >> 24) == 0xFF; }
+
+// Plain RGB: system colours resolve to the platform's classic palette; any other value
+// keeps its low 24 bits (so clNone gives white: callers that honour clNone test for it
+// first).
+COLORREF ColorToRGB(TColor color);
+
+QColor ToQColor(TColor color);
+TColor FromQColor(const QColor &color);
 
 // A font as stored: family name, height in the platform's convention (negative:
 // character height in pixels, positive: cell height), colour.
 class TFont {
 public:
   TFont() = default;
-  // The system's window text colour.
-  static constexpr TColor kWindowText = 0xFF000008;
-
-  TFont(QString name, int height, TColor color = kWindowText)
+  TFont(QString name, int height, TColor color = clWindowText)
       : name_(std::move(name)), height_(height), color_(color) {}
 
   QString Name() const { return name_; }
@@ -48,5 +75,5 @@ public:
 private:
   QString name_ = QStringLiteral("MS Sans Serif");
   int height_ = -11;
-  TColor color_ = kWindowText;
+  TColor color_ = clWindowText;
 };

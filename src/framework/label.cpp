@@ -27,7 +27,7 @@ void TsLabel::SetAutoSize(bool autoSize) {
 TFont TsLabel::Font() const {
   if (font_) return *font_;
   TFont inherited;
-  inherited.SetColor(QColorToColor(palette().color(QPalette::WindowText)));
+  inherited.SetColor(FromQColor(palette().color(QPalette::WindowText)));
   return inherited;
 }
 
@@ -36,7 +36,7 @@ void TsLabel::SetFont(const TFont &font) {
   font_ = font;
   setFont(font.ToQFont());
   QPalette p = palette();
-  p.setColor(QPalette::WindowText, ColorToQColor(font.Color()));
+  p.setColor(QPalette::WindowText, ToQColor(font.Color()));
   setPalette(p);
   AdjustBounds();
 }

@@ -181,10 +181,9 @@ TEST(OpenDialog, RunsThroughTheDialogServiceAndKeepsTheNameOnCancel) {
 }
 
 TEST(Graphics, ColoursAreRedInTheLowByteAndSystemColoursResolve) {
-  EXPECT_EQ(ColorToQColor(0x193447), QColor(71, 52, 25));
-  EXPECT_EQ(QColorToColor(QColor(157, 147, 118)), 0x76939D);
-  EXPECT_EQ(ColorToQColor(TFont::kWindowText), QApplication::palette().color(QPalette::Text));
-  EXPECT_FALSE(ColorToQColor(0x1FFFFFFF).isValid());
+  EXPECT_EQ(ToQColor(0x193447), QColor(71, 52, 25));
+  EXPECT_EQ(FromQColor(QColor(157, 147, 118)), 0x76939D);
+  EXPECT_EQ(ToQColor(clWindowText), QColor(Qt::black)); // the classic palette
   TFont font("No Such Family Anywhere", -11);
   EXPECT_EQ(font.ToQFont().pixelSize(), 11);
   EXPECT_EQ(font.Name(), "No Such Family Anywhere");

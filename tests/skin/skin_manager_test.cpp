@@ -34,7 +34,7 @@ struct Window {
   explicit Window(TsSkinManager *manager) {
     form.SetClientWidth(200);
     form.SetClientHeight(100);
-    form.SetColor(QColorToColor(kPlainRed));
+    form.SetColor(FromQColor(kPlainRed));
     provider = new TsSkinProvider(&form);
     button = new TsBitBtn(form.Client());
     button->setGeometry(0, 0, 41, 25);
