@@ -171,11 +171,20 @@ void TForm::ApplyFont() {
   setPalette(p);
 }
 
-bool TForm::eventFilter(QObject *watched, QEvent *event) {
-  // The bar's height follows its entries, font and style; the client area keeps its
-  // stored size below it.
-  if (watched == menuBar_ && event->type() == QEvent::LayoutRequest && MenuHeight() != menuHeight_) UpdateMenuHeight();
-  return QWidget::eventFilter(watched, event);
+bool TForm::event(QEvent *event) {
+  // The bar's height follows its entries, font and style (it asks its parent, the form,
+  // for a new layout); the client area keeps its stored size below it.
+  bool handled = QWidget::event(event);
+  switch (event->type()) {
+  case QEvent::LayoutRequest:
+  case QEvent::StyleChange:
+  case QEvent::FontChange:
+  case QEvent::Show:
+    if (menuBar_ && MenuHeight() != menuHeight_) UpdateMenuHeight();
+    break;
+  default: break;
+  }
+  return handled;
 }
 
 void TForm::SetMenu(TMainMenu *menu) {
@@ -188,7 +197,6 @@ void TForm::SetMenu(TMainMenu *menu) {
     FreeNotification(menu_);
     menuBar_ = new QMenuBar(this);
     menuBar_->setNativeMenuBar(false);
-    menuBar_->installEventFilter(this);
     menu_->AttachTo(menuBar_);
     menuBar_->show();
   }

@@ -108,7 +108,7 @@ protected:
   void showEvent(QShowEvent *event) override;
   void hideEvent(QHideEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
-  bool eventFilter(QObject *watched, QEvent *event) override;
+  bool event(QEvent *event) override;
 
 private:
   void ApplyWindowFlags();

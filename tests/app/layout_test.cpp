@@ -488,6 +488,12 @@ TEST_F(PlayerTest, TheSkinBesideTheExecutablePaintsAllFourWindows) {
   EXPECT_EQ(FormDVDPlayer->sBitBtn1->styleSheet(), skin->Skin()->Sheet("BUTTON"));
   EXPECT_EQ(Form4->sCheckBox1->styleSheet(), skin->Skin()->Sheet("CHECKBOX"));
   EXPECT_EQ(Form2->sPanel1->styleSheet(), skin->Skin()->Sheet("PANEL"));
+  // The skinned menu bar keeps the client area at its stored size below it.
+  FormDVDPlayer->Show();
+  QCoreApplication::processEvents();
+  QMenuBar *bar = FormDVDPlayer->MenuBar();
+  EXPECT_EQ(bar->height(), bar->sizeHint().height());
+  EXPECT_EQ(FormDVDPlayer->Client()->geometry(), QRect(0, bar->height(), 324, 95));
   // The video area stays black under the skin; the window around it is skin brown.
   Form3->Show();
   QImage shot = Form3->grab().toImage();
