@@ -47,6 +47,21 @@ AudioStreamInfo ReadAudio(const audio_attr_t &a) {
 
 WORD SubpictureLanguage(const subp_attr_t &s) { return s.type == 1 ? s.lang_code : 0; }
 
+// Menu ids that have an entry program chain in any language unit.
+unsigned MenuIds(const pgci_ut_t *ut) {
+  unsigned ids = 0;
+  if (!ut || !ut->lu) return 0;
+  for (int l = 0; l < ut->nr_of_lus; ++l) {
+    const pgcit_t *pgcit = ut->lu[l].pgcit;
+    if (!pgcit || !pgcit->pgci_srp) continue;
+    for (int i = 0; i < pgcit->nr_of_pgci_srp; ++i) {
+      BYTE id = pgcit->pgci_srp[i].entry_id;
+      if (id & 0x80) ids |= 1u << (id & 0x0F);
+    }
+  }
+  return ids;
+}
+
 } // namespace
 
 bool ReadDiscId(const std::string &path, ULONGLONG *id) {
@@ -80,6 +95,7 @@ bool ReadDiscInfo(const std::string &path, DiscInfo *info) {
   out.videoManagerMenus.video = ReadVideo(mat.vmgm_video_attr);
   if (mat.nr_of_vmgm_audio_streams) out.videoManagerMenus.audio.push_back(ReadAudio(mat.vmgm_audio_attr));
   if (mat.nr_of_vmgm_subp_streams) out.videoManagerMenus.subpictureLanguages.push_back(SubpictureLanguage(mat.vmgm_subp_attr));
+  out.videoManagerMenuIds = MenuIds(vmg->pgci_ut);
   const int titleSets = mat.vmg_nr_of_title_sets;
   for (int i = 0; i < vmg->tt_srpt->nr_of_srpts; ++i) {
     const title_info_t &t = vmg->tt_srpt->title[i];
@@ -93,6 +109,7 @@ bool ReadDiscInfo(const std::string &path, DiscInfo *info) {
     if (vts->vtsi_mat) {
       const vtsi_mat_t &v = *vts->vtsi_mat;
       TitleSetInfo &set = out.titleSets[static_cast<std::size_t>(n - 1)];
+      set.menuIds = MenuIds(vts->pgci_ut);
       set.menus.video = ReadVideo(v.vtsm_video_attr);
       if (v.nr_of_vtsm_audio_streams) set.menus.audio.push_back(ReadAudio(v.vtsm_audio_attr));
       if (v.nr_of_vtsm_subp_streams) set.menus.subpictureLanguages.push_back(SubpictureLanguage(v.vtsm_subp_attr));

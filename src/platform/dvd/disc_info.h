@@ -35,6 +35,7 @@ struct StreamSet {
 struct TitleSetInfo {
   StreamSet menus;
   StreamSet titles;
+  unsigned menuIds = 0; // bit n set: the set has an entry for menu id n (3 root, 4 subpicture, ... 7 chapter)
 };
 
 struct TitleEntry {
@@ -47,6 +48,7 @@ struct DiscInfo {
   ULONGLONG discId = 0;
   std::string path;
   StreamSet videoManagerMenus;
+  unsigned videoManagerMenuIds = 0; // bit 2: a title menu
   std::vector<TitleSetInfo> titleSets; // index 0 is title set 1
   std::vector<TitleEntry> titles;      // index 0 is title 1
 };
