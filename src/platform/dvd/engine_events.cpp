@@ -109,6 +109,11 @@ void NavEngine::UpdateLocation() {
     snap_.angleCount = angles;
   }
   if (domain != old.domain) out_->Notify(EC_DVD_DOMAIN_CHANGE, static_cast<LONG_PTR>(domain), 0);
+  if (domain != old.domain || title != old.title) {
+    // The buttons of the last navigation packet belong to where the machine was.
+    pci_ = PciCopy{};
+    UpdateButtons(false);
+  }
   if (domain == NavDomain::Title) {
     bool newTitle = old.domain != NavDomain::Title || old.title != title;
     if (newTitle) out_->Notify(EC_DVD_TITLE_CHANGE, title, 0);

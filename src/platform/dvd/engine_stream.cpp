@@ -171,6 +171,9 @@ void NavEngine::FlushAll() {
   pendingIndex_ = 0;
   marks_.clear();
   lastSecond_ = -1;
+  // What was on screen is gone: the next VOBU is the picture from now on.
+  std::lock_guard g(lock_);
+  shown_.Clear();
 }
 
 StreamSet NavEngine::CurrentStreams() const {

@@ -124,7 +124,11 @@ NavEvent NavSession::Next() {
     ev.stillSeconds = reinterpret_cast<dvdnav_still_event_t *>(buf)->length;
     break;
   case DVDNAV_SPU_STREAM_CHANGE: ev.kind = NavEvent::SpuStreamChange; break;
-  case DVDNAV_AUDIO_STREAM_CHANGE: ev.kind = NavEvent::AudioStreamChange; break;
+  case DVDNAV_AUDIO_STREAM_CHANGE:
+    ev.kind = NavEvent::AudioStreamChange;
+    ev.audioRegister = reinterpret_cast<dvdnav_audio_stream_change_event_t *>(buf)->logical;
+    audioRegister_ = ev.audioRegister;
+    break;
   case DVDNAV_VTS_CHANGE: {
     auto *e = reinterpret_cast<dvdnav_vts_change_event_t *>(buf);
     ev.kind = NavEvent::VtsChange;
@@ -214,6 +218,9 @@ std::vector<LONGLONG> NavSession::ChapterEnds(int title, LONGLONG *total) {
 }
 
 int NavSession::AudioRegister() {
+  // The register as the disc set it: the physical number alone is ambiguous (the first
+  // AC-3 and the first MPEG stream are both 0).
+  if (audioRegister_ >= 0 && audioRegister_ <= 7 && Domain() == NavDomain::Title) return audioRegister_;
   int physical = dvdnav_get_active_audio_stream(impl_->nav);
   if (physical < 0) return 15;
   int logical = dvdnav_get_audio_logical_stream(impl_->nav, static_cast<uint8_t>(physical));
@@ -223,8 +230,8 @@ int NavSession::AudioRegister() {
 int NavSession::AudioStreamId() {
   int physical = dvdnav_get_active_audio_stream(impl_->nav);
   if (physical < 0 || physical > 7) return -1;
-  int logical = dvdnav_get_audio_logical_stream(impl_->nav, static_cast<uint8_t>(physical));
-  int format = dvdnav_audio_stream_format(impl_->nav, static_cast<uint8_t>(logical < 0 ? 0 : logical));
+  int logical = AudioRegister();
+  int format = dvdnav_audio_stream_format(impl_->nav, static_cast<uint8_t>(logical > 7 ? 0 : logical));
   switch (format) {
   case DVD_AUDIO_FORMAT_AC3: return 0x80 + physical;
   case DVD_AUDIO_FORMAT_DTS: return 0x88 + physical;
@@ -356,6 +363,8 @@ bool NavSession::SetStreams(int audio, int subpicture, int display, int angle) {
   vm_cmd_t cmd{};
   cmd.bytes[0] = 0x51;
   if (audio >= 0) cmd.bytes[3] = static_cast<uint8_t>(0x80 | (audio & 0x07));
+  const int previousAudio = audioRegister_;
+  if (audio >= 0) audioRegister_ = audio & 0x07;
   if (subpicture >= 0 || display >= 0) {
     int current = SubpictureRegister();
     int stream = subpicture >= 0 ? subpicture : (current & 0x3F);
@@ -364,7 +373,9 @@ bool NavSession::SetStreams(int audio, int subpicture, int display, int angle) {
   }
   if (angle >= 1) cmd.bytes[5] = static_cast<uint8_t>(0x80 | (angle & 0x0F));
   int button = CurrentButton();
-  return impl_->Ok(dvdnav_button_activate_cmd(impl_->nav, button > 0 ? button : 1, &cmd));
+  if (impl_->Ok(dvdnav_button_activate_cmd(impl_->nav, button > 0 ? button : 1, &cmd))) return true;
+  audioRegister_ = previousAudio;
+  return false;
 }
 
 } // namespace dvd

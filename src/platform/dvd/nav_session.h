@@ -53,6 +53,7 @@ struct NavEvent {
   LONGLONG pgcLength = 0;     // CellChange, 90 kHz
   std::array<DWORD, 16> clut{}; // ClutChange
   int button = 0;             // Highlight
+  int audioRegister = 15;     // AudioStreamChange: SPRM1 as it is
   std::string error;          // Error
 };
 
@@ -124,6 +125,7 @@ private:
   struct Impl;
   explicit NavSession(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
+  int audioRegister_ = 15; // SPRM1 from the last audio event or set-stream command
 };
 
 } // namespace dvd
