@@ -108,12 +108,15 @@ NavEvent NavSession::Next() {
   NavEvent ev;
   BYTE *buf = m.buffer;
   int event = 0, len = 0;
-  if (dvdnav_get_next_cache_block(m.nav, &buf, &event, &len) != DVDNAV_STATUS_OK) {
+  const bool ok = dvdnav_get_next_cache_block(m.nav, &buf, &event, &len) == DVDNAV_STATUS_OK;
+  // A cache block handed out must go back, even with a failure: the library frees the
+  // handle only once every block is back.
+  if (buf && buf != m.buffer) m.cached = buf;
+  if (!ok) {
     ev.kind = NavEvent::Error;
     ev.error = LastError();
     return ev;
   }
-  if (buf != m.buffer) m.cached = buf;
   ev.data = buf;
   ev.size = len > 0 ? static_cast<std::size_t>(len) : 0;
   switch (event) {
