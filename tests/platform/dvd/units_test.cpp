@@ -6,6 +6,7 @@
 #include "dvd/pointing.h"
 #include "dvd/state_record.h"
 #include "dvd/timecode.h"
+#include "dvd/timeline.h"
 #include "support/fixtures.h"
 #include "win/locale.h"
 
@@ -294,4 +295,59 @@ TEST(Demux, ReadsTheTestDiscTitleSet) {
   EXPECT_GT((counts[{static_cast<int>(StreamKind::Navigation), 0xBF}]), 40);
   EXPECT_GE(keyFrames, 36); // a group of pictures every 15 frames, 540 frames in all
   EXPECT_GT(withPts, 100);
+}
+
+TEST(Timeline, KeepsContinuingVobusAndRebasesOthers) {
+  Timeline t;
+  const REFERENCE_TIME margin = UNITS / 4;
+  // The first VOBU starts a margin after now.
+  EXPECT_EQ(t.OnVobu(48003, 87042, 10 * UNITS, margin), 10 * UNITS + margin);
+  EXPECT_EQ(t.ToStream(48003 + 9000), 10 * UNITS + margin + UNITS / 10);
+  // The next one continues it, whatever the clock says.
+  EXPECT_EQ(t.OnVobu(87042, 126081, 99 * UNITS, margin), 10 * UNITS + margin + TicksToRef(87042 - 48003));
+  // A new cell restarts the disc times: it follows what was delivered, without a gap.
+  const REFERENCE_TIME end = t.ToStream(126081);
+  EXPECT_EQ(t.DeliveredEnd(), end);
+  EXPECT_EQ(t.OnVobu(48003, 87042, 10 * UNITS, margin), end);
+  // After a flush it starts from the clock again.
+  t.Break();
+  EXPECT_FALSE(t.Mapped());
+  EXPECT_EQ(t.OnVobu(48003, 87042, 20 * UNITS, margin), 20 * UNITS + margin);
+  // Presentation times wrap at 33 bits.
+  t.MapAt((1u << 31) + 5000, 7000, 0);
+  EXPECT_EQ(t.ToStream(((1LL << 33) - 90000 + ((1LL << 31) + 5000)) % (1LL << 33)), -UNITS);
+  Timeline w;
+  w.MapAt(0, 90000, 5 * UNITS);
+  EXPECT_EQ(w.ToStream((1LL << 33) - 9000), 5 * UNITS - UNITS / 10); // just before the anchor, across the wrap
+}
+
+TEST(Timeline, ShownHistoryFollowsTheClock) {
+  ShownHistory h;
+  ShownVobu a;
+  a.streamStart = 10 * UNITS;
+  a.time90k = 90000;
+  a.duration90k = 45000;
+  a.title = 1;
+  ShownVobu b = a;
+  b.streamStart = 10 * UNITS + UNITS / 2;
+  b.time90k = 135000;
+  h.Push(a);
+  h.Push(b);
+  ShownVobu v;
+  LONGLONG t = 0;
+  ASSERT_TRUE(h.At(9 * UNITS, &v, &t)); // before anything is shown: the first one
+  EXPECT_EQ(t, 90000);
+  ASSERT_TRUE(h.At(10 * UNITS + UNITS / 4, &v, &t));
+  EXPECT_EQ(t, 90000 + 22500);
+  ASSERT_TRUE(h.At(20 * UNITS, &v, &t)); // the last picture stays: no time past its VOBU
+  EXPECT_EQ(t, 135000 + 45000);
+  // A VOBU mapped earlier replaces the later ones (the stream went back).
+  ShownVobu c = a;
+  c.streamStart = 10 * UNITS + UNITS / 10;
+  c.time90k = 900000;
+  h.Push(c);
+  ASSERT_TRUE(h.At(20 * UNITS, &v, &t));
+  EXPECT_EQ(v.time90k, 900000);
+  h.Clear();
+  EXPECT_FALSE(h.At(20 * UNITS, &v, &t));
 }
