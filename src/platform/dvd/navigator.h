@@ -8,6 +8,7 @@
 #include "dvd/engine.h"
 #include "graph/filter_base.h"
 
+#include <atomic>
 #include <chrono>
 #include <string>
 
@@ -122,6 +123,8 @@ public:
   HRESULT OpenVolume(const std::string &path);
   NavEngine &Engine() { return engine_; }
   const std::string &VolumePath() const { return path_; }
+  // Options set with IDvdControl2::SetOption, bit n for option n.
+  std::atomic<DWORD> options{0};
   // Where the video renderer draws the picture now (IPictureGeometry of a filter in
   // the graph). GUI thread.
   HRESULT PictureGeometry(RECT *dest, LONG *width, LONG *height);

@@ -313,12 +313,13 @@ HRESULT DvdInterfaces::SetDVDDirectory(LPCWSTR path) {
 HRESULT DvdInterfaces::AcceptParentalLevelChange(BOOL) { return S_OK; }
 
 HRESULT DvdInterfaces::SetOption(DVD_OPTION_FLAG flag, BOOL state) {
+  if (flag < DVD_ResetOnStop || flag > DVD_EnableCC) return E_INVALIDARG;
+  if (state) nav_->options |= 1u << flag;
+  else nav_->options &= ~(1u << flag);
   switch (flag) {
   case DVD_HMSF_TimeCodeEvents: nav_->Engine().SetHmsfEvents(state != FALSE); return S_OK;
   case DVD_NotifyParentalLevelChange: nav_->Engine().SetParentalEvents(state != FALSE); return S_OK;
-  default:
-    if (flag < DVD_ResetOnStop || flag > DVD_EnableCC) return E_INVALIDARG;
-    return S_OK; // accepted; nothing here depends on them
+  default: return S_OK; // kept; nothing here depends on them
   }
 }
 

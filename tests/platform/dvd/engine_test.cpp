@@ -56,6 +56,7 @@ TEST(Engine, FirstPlayReachesTheTitleMenuStill) {
   EXPECT_EQ(s.buttons[1].x1, 560); // the disc stores spumux's end column, one past the drawn frame
   std::lock_guard g(r.out.m_);
   EXPECT_GT(r.out.samples[0], 0);
+  EXPECT_GT(r.out.samples[2], 0); // the menu's highlight subpicture
   EXPECT_GE(r.out.drains, 1);
   ASSERT_FALSE(r.out.highlights.empty());
   EXPECT_TRUE(r.out.highlights.back().visible);
@@ -83,6 +84,18 @@ TEST(Engine, ButtonsChaptersAndTime) {
   from = r.out.EventCount();
   ASSERT_EQ(r.Do([](NavEngine &e) { return e.DoPrevChapter(); }), S_OK);
   ASSERT_GE(r.out.WaitFor(EC_DVD_CHAPTER_START, Param1(2), from), 0);
+  // The Italian MPEG track: the audio stream's format changes with its next sample.
+  from = r.out.EventCount();
+  ASSERT_EQ(r.Do([](NavEngine &e) { return e.DoSetStreams(1, -1, -1, -1); }), S_OK);
+  ASSERT_GE(r.out.WaitFor(EC_DVD_AUDIO_STREAM_CHANGE, Param1(1), from), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  {
+    std::lock_guard g(r.out.m_);
+    bool mpeg = false;
+    for (const StreamFormat &f : r.out.formats)
+      if (f.kind == StreamKind::Audio && f.coding == AudioCoding::Mpeg) mpeg = f.audio.languageCode == (('i' << 8) | 't');
+    EXPECT_TRUE(mpeg);
+  }
   ShownVobu v;
   LONGLONG time = 0;
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
