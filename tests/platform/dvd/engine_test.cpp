@@ -53,7 +53,7 @@ TEST(Engine, FirstPlayReachesTheTitleMenuStill) {
   EXPECT_EQ(s.buttonCount, 4);
   ASSERT_EQ(s.buttons.size(), 4u);
   EXPECT_EQ(s.buttons[1].y0, 200);
-  EXPECT_EQ(s.buttons[1].x1, 560); // the disc stores spumux's end column, one past the drawn frame
+  EXPECT_EQ(s.buttons[1].x1, 559); // the disc stores the last column of the button, inclusive
   std::lock_guard g(r.out.m_);
   EXPECT_GT(r.out.samples[0], 0);
   EXPECT_GT(r.out.samples[2], 0); // the menu's highlight subpicture
@@ -61,7 +61,7 @@ TEST(Engine, FirstPlayReachesTheTitleMenuStill) {
   ASSERT_FALSE(r.out.highlights.empty());
   EXPECT_TRUE(r.out.highlights.back().visible);
   EXPECT_EQ(r.out.highlights.back().area.left, 160);
-  EXPECT_EQ(r.out.highlights.back().area.right, 561);
+  EXPECT_EQ(r.out.highlights.back().area.right, 560); // exclusive in the highlight record
 }
 
 TEST(Engine, ButtonsChaptersAndTime) {
