@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <unordered_set>
 
 enum TOperation { opInsert, opRemove };
 
@@ -50,6 +51,7 @@ private:
   bool loading_ = false;
   bool destroying_ = false;
   QObject *watcher_; // receives the destroyed() signals, deleted with the mixin
+  std::unordered_set<QObject *> watched_;
 };
 
 // Plain non-visual component.

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 class TThread {
@@ -35,6 +36,7 @@ protected:
 
 private:
   void Run();
+  std::mutex startLock_; // held while Start() stores the thread object
   std::thread thread_;
   std::atomic<bool> started_{false};
   std::atomic<bool> terminated_{false};
