@@ -160,6 +160,11 @@ void VideoPresenter::Loop() {
       if (item.endOfStream) {
         queue_.push_front(std::move(item)); // reported once running
         if (stepping) steps_ = 0;
+        if (!stepping && events_.firstPicture) {
+          guard.unlock();
+          events_.firstPicture(); // nothing more will come: the pause is complete
+          guard.lock();
+        }
         wake_.wait(guard);
         continue;
       }
