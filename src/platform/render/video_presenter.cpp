@@ -8,7 +8,11 @@
 namespace render {
 namespace {
 
-constexpr std::size_t kQueueLength = 12;       // about half a second of pictures
+// The navigator pushes every stream from one thread, and discs mux the pictures up to
+// about a second ahead of their sound: the queue must span more than that, or the
+// sound starves while the push waits here.
+constexpr REFERENCE_TIME kQueueSpan = 15000000; // 1.5 s
+constexpr std::size_t kQueueLength = 60;
 constexpr auto kClockPoll = std::chrono::milliseconds(10);
 
 } // namespace
@@ -26,9 +30,16 @@ VideoPresenter::~VideoPresenter() {
   thread_.join();
 }
 
+bool VideoPresenter::Full() const {
+  if (queue_.size() >= kQueueLength) return true;
+  if (queue_.size() < 2) return false;
+  const Item &first = queue_.front(), &last = queue_.back();
+  return first.frame.hasTime && last.frame.hasTime && last.frame.start - first.frame.start >= kQueueSpan;
+}
+
 bool VideoPresenter::Queue(VideoFrame frame) {
   std::unique_lock guard(lock_);
-  wake_.wait(guard, [&] { return quit_ || flushing_ || mode_ == Mode::Stopped || queue_.size() < kQueueLength; });
+  wake_.wait(guard, [&] { return quit_ || flushing_ || mode_ == Mode::Stopped || !Full(); });
   if (quit_ || flushing_ || mode_ == Mode::Stopped) return false;
   queue_.push_back(Item{std::move(frame), false});
   wake_.notify_all();

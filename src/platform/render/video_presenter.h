@@ -64,6 +64,7 @@ private:
   };
 
   void Loop();
+  bool Full() const; // lock held
   // Stream time now (lock held); false without a clock.
   bool StreamNow(REFERENCE_TIME *now);
   void Rebase(REFERENCE_TIME clockNow);

@@ -207,6 +207,12 @@ void VideoRendererBase::SetPresentedCallback(std::function<void(const PresentedF
   RunOnGui([&] { presented_ = std::move(callback); });
 }
 
-long long VideoRendererBase::DroppedFrames() { return presenter_->Dropped(); }
+long long VideoRendererBase::DroppedFrames() {
+  long long overwritten = 0;
+  RunOnGui([&] {
+    if (VideoWidget *s = Surface()) overwritten = s->Overwritten();
+  });
+  return presenter_->Dropped() + overwritten;
+}
 
 } // namespace render

@@ -24,7 +24,10 @@ VideoWidget::VideoWidget(const char *windowClass, QWidget *parent) : QWidget(par
 
 void VideoWidget::Post(VideoFrame frame) {
   {
-    std::lock_guard guard(slotLock_);
+    std::unique_lock guard(slotLock_);
+    // At most about a frame: the GUI thread may be busy for longer (never wait on it).
+    slotTaken_.wait_for(guard, std::chrono::milliseconds(30), [this] { return !slot_; });
+    if (slot_) ++overwritten_;
     slot_ = std::move(frame);
     if (callPending_) return;
     callPending_ = true;
@@ -39,6 +42,7 @@ void VideoWidget::TakePosted() {
     frame.swap(slot_);
     callPending_ = false;
   }
+  slotTaken_.notify_all();
   if (!frame) return;
   current_ = std::move(*frame);
   update();

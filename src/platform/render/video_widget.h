@@ -14,6 +14,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 
@@ -23,8 +25,11 @@ class VideoWidget : public QWidget {
 public:
   explicit VideoWidget(const char *windowClass, QWidget *parent = nullptr);
 
-  // Any thread (the widget must outlive the caller's use of it).
+  // Any thread (the widget must outlive the caller's use of it). Waits a little for
+  // the GUI thread to take the previous picture; a picture it never took counts as
+  // dropped.
   void Post(VideoFrame frame);
+  long long Overwritten() const { return overwritten_.load(); }
 
   // Where the picture is drawn, in this widget's coordinates.
   QRect PictureRect() const;
@@ -54,7 +59,9 @@ private:
   bool Forward(QEvent *event);
 
   std::mutex slotLock_;
+  std::condition_variable slotTaken_;
   std::optional<VideoFrame> slot_;
+  std::atomic<long long> overwritten_{0};
   bool callPending_ = false;
 
   VideoFrame current_;
