@@ -1,7 +1,7 @@
 // A title played through the real decoders and renderers in the real graph: every
 // picture shows once, in order, at its time against the audio renderer's clock; pause
 // keeps the picture; frame step shows the next one; Stop ends a blocked push at once.
-#include "playback.h"
+#include "media/playback.h"
 
 #include "media/frame_code.h"
 #include "support/fixtures.h"

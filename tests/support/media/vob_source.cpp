@@ -94,7 +94,7 @@ bool VobSource::PushUntil(const std::function<bool(const VobPacket &)> &stop) {
 }
 
 HRESULT VobSource::OnPause(FILTER_STATE from) {
-  if (from == State_Stopped) {
+  if (from == State_Stopped && !manual_) {
     Join();
     stop_ = false;
     video_.first = audio_.first = subpicture_.first = true;

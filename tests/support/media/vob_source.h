@@ -47,6 +47,8 @@ public:
   // packet is not sent) or the file ends; false at the end of the file.
   bool PushUntil(const std::function<bool(const VobPacket &)> &stop);
   void Rewind() { reader_.Rewind(); }
+  // Manual: the filter starts no thread of its own; the test pushes with PushUntil.
+  void SetManual(bool manual) { manual_ = manual; }
   // Packets the streaming thread sent.
   long long Sent() const { return sent_.load(); }
 
@@ -65,6 +67,7 @@ private:
   VobOutputPin video_, audio_, subpicture_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
+  bool manual_ = false;
   std::atomic<long long> sent_{0};
 };
 

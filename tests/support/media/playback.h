@@ -28,18 +28,26 @@ struct Playback {
     return pin;
   }
 
-  // audio: false builds the video branch only.
+  // audio/video: false leaves that branch out.
   bool Build(const std::string &vob, REFCLSID renderer = CLSID_VideoRenderer, bool audio = true,
-             testmedia::StreamKind audioKind = testmedia::StreamKind::Ac3) {
+             testmedia::StreamKind audioKind = testmedia::StreamKind::Ac3, bool video = true) {
     CoInitialize(nullptr);
     if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph))))
       return Fail("no graph");
     source = testmedia::VobSource::Open(vob, audioKind, 0, &error);
     if (!source) return false;
+    graph->AddFilter(source.Get(), u"Source");
+    if (video && !BuildVideo(renderer)) return false;
+    if (audio && !BuildAudio()) return false;
+    graph.As(&control);
+    graph.As(&events);
+    return true;
+  }
+
+  bool BuildVideo(REFCLSID renderer) {
     if (FAILED(CoCreateInstance(CLSID_MpegVideoDecoder, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&videoDecoder))) ||
         FAILED(CoCreateInstance(renderer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&videoRenderer))))
       return Fail("no video filters");
-    graph->AddFilter(source.Get(), u"Source");
     graph->AddFilter(videoDecoder.Get(), u"Video Decoder");
     graph->AddFilter(videoRenderer.Get(), u"Video Renderer");
     ComPtr<IPin> rendererIn;
@@ -50,19 +58,19 @@ struct Playback {
         FAILED(graph->ConnectDirect(&source->Subpicture(), PinOf(videoDecoder.Get(), u"SubPicture").Get(), nullptr)) ||
         FAILED(graph->ConnectDirect(PinOf(videoDecoder.Get(), u"Video Output").Get(), rendererIn.Get(), nullptr)))
       return Fail("video connections");
-    if (audio) {
-      if (FAILED(CoCreateInstance(CLSID_DvdAudioDecoder, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&audioDecoder))) ||
-          FAILED(CoCreateInstance(CLSID_DSoundRender, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&audioRenderer))))
-        return Fail("no audio filters");
-      graph->AddFilter(audioDecoder.Get(), u"Audio Decoder");
-      graph->AddFilter(audioRenderer.Get(), u"Audio Renderer");
-      if (FAILED(graph->ConnectDirect(&source->Audio(), PinOf(audioDecoder.Get(), u"Audio").Get(), nullptr)) ||
-          FAILED(graph->ConnectDirect(PinOf(audioDecoder.Get(), u"Audio Output").Get(),
-                                      PinOf(audioRenderer.Get(), u"Audio Input pin (rendered)").Get(), nullptr)))
-        return Fail("audio connections");
-    }
-    graph.As(&control);
-    graph.As(&events);
+    return true;
+  }
+
+  bool BuildAudio() {
+    if (FAILED(CoCreateInstance(CLSID_DvdAudioDecoder, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&audioDecoder))) ||
+        FAILED(CoCreateInstance(CLSID_DSoundRender, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&audioRenderer))))
+      return Fail("no audio filters");
+    graph->AddFilter(audioDecoder.Get(), u"Audio Decoder");
+    graph->AddFilter(audioRenderer.Get(), u"Audio Renderer");
+    if (FAILED(graph->ConnectDirect(&source->Audio(), PinOf(audioDecoder.Get(), u"Audio").Get(), nullptr)) ||
+        FAILED(graph->ConnectDirect(PinOf(audioDecoder.Get(), u"Audio Output").Get(),
+                                    PinOf(audioRenderer.Get(), u"Audio Input pin (rendered)").Get(), nullptr)))
+      return Fail("audio connections");
     return true;
   }
 
