@@ -68,9 +68,16 @@ void AudioDecoder::Decode(const uint8_t *data, std::size_t size, long long pts) 
   if (coding_ == AudioCoding::Lpcm) {
     lpcmPacket_.assign(lpcmHeader_, lpcmHeader_ + 3);
     lpcmPacket_.insert(lpcmPacket_.end(), data, data + size);
-    SendPacket(lpcmPacket_.data(), static_cast<int>(lpcmPacket_.size()), pts);
+    const int length = static_cast<int>(lpcmPacket_.size());
+    lpcmPacket_.resize(lpcmPacket_.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    SendPacket(lpcmPacket_.data(), length, pts);
     return;
   }
+  // The parser reads up to AV_INPUT_BUFFER_PADDING_SIZE bytes past its input: give it a
+  // zero-padded copy, never the sample's own buffer.
+  padded_.assign(data, data + size);
+  padded_.resize(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+  data = padded_.data();
   while (size > 0) {
     uint8_t *out = nullptr;
     int outSize = 0;

@@ -43,6 +43,7 @@ private:
   bool Convert(const AVFrame *frame, long long start);
 
   Output output_;
+  std::vector<uint8_t> padded_; // FFmpeg reads a little past the data it is given
   AudioCoding coding_ = AudioCoding::Ac3;
   CodecContextPtr ctx_;
   ParserPtr parser_;

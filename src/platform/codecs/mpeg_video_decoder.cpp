@@ -21,6 +21,11 @@ bool MpegVideoDecoder::Open() {
 
 void MpegVideoDecoder::Decode(const uint8_t *data, std::size_t size, long long pts) {
   if (!ctx_) return;
+  // The parser reads up to AV_INPUT_BUFFER_PADDING_SIZE bytes past its input: give it a
+  // zero-padded copy, never the sample's own buffer.
+  padded_.assign(data, data + size);
+  padded_.resize(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+  data = padded_.data();
   while (size > 0) {
     uint8_t *out = nullptr;
     int outSize = 0;

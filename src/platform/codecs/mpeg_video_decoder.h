@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace codecs {
 
@@ -46,6 +47,7 @@ private:
   long long FrameDuration(const AVFrame *f) const;
 
   Output output_;
+  std::vector<uint8_t> padded_; // FFmpeg reads a little past the data it is given
   CodecContextPtr ctx_;
   ParserPtr parser_;
   PacketPtr packet_;

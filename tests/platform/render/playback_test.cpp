@@ -81,7 +81,7 @@ TEST(Playback, EveryPictureShowsInOrderAtItsTime) {
   // Within one frame of its time (a loaded machine may delay a few).
   EXPECT_LE(late, 5) << "worst " << worst / 10000 << " ms";
   RecordProperty("worst_ms", static_cast<int>(worst / 10000));
-  std::printf("shown %zu, skipped %lld, worst offset %lld ms\n", shown.size(), dropped, worst / 10000);
+  std::printf("shown %zu, skipped %lld, worst offset %lld ms\n", shown.size(), dropped, static_cast<long long>(worst / 10000));
 }
 
 TEST(Playback, PauseKeepsThePictureAndStepShowsTheNextOne) {
