@@ -104,6 +104,11 @@ bool AudioSink::HasData() {
   return !chunks_.empty() || eos_;
 }
 
+long long AudioSink::LateFrames() {
+  std::lock_guard guard(lock_);
+  return late_;
+}
+
 REFERENCE_TIME AudioSink::BufferedUntil() {
   std::lock_guard guard(lock_);
   if (chunks_.empty()) return 0;
@@ -131,6 +136,7 @@ void AudioSink::Fill(float *out, int frames, REFERENCE_TIME when) {
       }
       if (ahead < -kTolerance) { // late: drop what has passed
         const long long drop = std::min(-ahead, left);
+        late_ += drop;
         c.offset += static_cast<std::size_t>(drop);
         if (c.offset * kAudioChannels >= c.samples.size()) chunks_.pop_front();
         continue;

@@ -39,6 +39,7 @@ public:
   static float GainOf(long hundredthsOfDb);
 
   bool HasData();                 // something buffered, or end of stream reached
+  long long LateFrames();         // frames dropped because they came after their time
   REFERENCE_TIME BufferedUntil(); // stream time after the last buffered frame
 
   void Fill(float *out, int frames, REFERENCE_TIME when) override;
@@ -59,6 +60,7 @@ private:
   bool running_ = false, flushing_ = false, stopped_ = true, eos_ = false, endSent_ = false;
   REFERENCE_TIME runStart_ = 0;
   long volume_ = 0, balance_ = 0;
+  long long late_ = 0;
   float left_ = 1, right_ = 1;
 };
 

@@ -4,6 +4,7 @@
 #include "media/playback.h"
 
 #include "media/frame_code.h"
+#include "render/audio_renderer.h"
 #include "support/fixtures.h"
 
 #include <gtest/gtest.h>
@@ -135,4 +136,38 @@ TEST(Playback, StopReleasesTheStreamingThreadAtOnce) {
   QTest::qWait(500);
   ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.front().code, 0);
+}
+
+TEST(Playback, PicturesStayOnTimeAndSoundInStepAfterAJump) {
+  Playback p;
+  ASSERT_TRUE(p.Build(PalTitle())) << p.error;
+  // Reading at 4 s (pictures up to about 1.5 s ahead of the screen are queued), the
+  // source flushes and starts the title again half a second later.
+  p.source->JumpAt(40000000, 5000000);
+  std::vector<Shown> shown;
+  Record(p, &shown);
+  ASSERT_TRUE(SUCCEEDED(p.control->Run()));
+  ASSERT_TRUE(p.WaitFor(EC_COMPLETE, 30000)) << "no end of stream";
+  QTest::qWait(100);
+  p.control->Stop();
+
+  std::size_t jump = 0;
+  for (std::size_t i = 1; i < shown.size(); ++i)
+    if (shown[i].code < shown[i - 1].code) jump = i;
+  ASSERT_GT(jump, 10u) << "no jump seen";
+  const std::size_t after = shown.size() - jump;
+  EXPECT_GE(after + static_cast<std::size_t>(p.Probe()->DroppedFrames()), 150u);
+  EXPECT_EQ(shown[jump].code, 0);
+  int late = 0;
+  for (std::size_t i = jump; i < shown.size(); ++i) {
+    const REFERENCE_TIME off = shown[i].streamTime - shown[i].sampleTime;
+    EXPECT_GE(off, -5 * 10000) << "shown early: picture " << shown[i].code;
+    if (off > kPalFrame) ++late;
+  }
+  EXPECT_LE(late, 5);
+  // The sound is placed by the same clock; what came after its time was dropped.
+  auto *renderer = static_cast<render::AudioRenderer *>(p.audioRenderer.Get());
+  const long long lateSound = renderer->Sink().LateFrames();
+  EXPECT_LT(lateSound, 48000 / 10) << "sound came late after the jump";
+  std::printf("after the jump: %zu pictures, %d late; %lld sound frames dropped as late\n", after, late, lateSound);
 }

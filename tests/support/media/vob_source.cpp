@@ -3,6 +3,9 @@
 #include "dshow/errors.h"
 #include "dshow/uuids.h"
 
+#include <cstdint>
+#include <initializer_list>
+
 namespace testmedia {
 namespace {
 
@@ -74,7 +77,7 @@ HRESULT VobSource::Send(const VobPacket &p) {
   if (!pin || !pin->IsConnected() || p.data.empty()) return S_OK;
   ComPtr<graph::MediaSample> sample = graph::MediaSample::CreateFrom(p.data.data(), static_cast<LONG>(p.data.size()));
   if (p.hasTime) {
-    REFERENCE_TIME t = p.time;
+    REFERENCE_TIME t = p.time + offset_;
     sample->SetTime(&t, nullptr);
   }
   if (pin->first) {
@@ -98,6 +101,7 @@ HRESULT VobSource::OnPause(FILTER_STATE from) {
     Join();
     stop_ = false;
     video_.first = audio_.first = subpicture_.first = true;
+    offset_ = 0;
     reader_.Rewind();
     thread_ = std::thread([this] { Stream(); });
   }
@@ -117,6 +121,22 @@ void VobSource::Join() {
 void VobSource::Stream() {
   VobPacket p;
   while (!stop_ && reader_.Next(&p)) {
+    if (jumpAt_ >= 0 && p.kind == StreamKind::Video && p.hasTime && p.time + offset_ >= jumpAt_) {
+      const REFERENCE_TIME restart = p.time + offset_ + jumpGap_;
+      jumpAt_ = -1;
+      std::initializer_list<VobOutputPin *> pins = {&video_, &audio_, &subpicture_};
+      for (VobOutputPin *pin : pins)
+        if (pin->IsConnected()) pin->DeliverBeginFlush();
+      for (VobOutputPin *pin : pins)
+        if (pin->IsConnected()) {
+          pin->DeliverEndFlush();
+          pin->DeliverNewSegment(0, INT64_MAX, 1.0);
+          pin->first = true;
+        }
+      reader_.Rewind();
+      offset_ = restart;
+      continue;
+    }
     if (FAILED(Send(p))) break;
     ++sent_;
   }

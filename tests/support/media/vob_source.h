@@ -49,6 +49,13 @@ public:
   void Rewind() { reader_.Rewind(); }
   // Manual: the filter starts no thread of its own; the test pushes with PushUntil.
   void SetManual(bool manual) { manual_ = manual; }
+  // The streaming thread jumps once, as the navigator does on a seek: at the first
+  // picture at or after `at` it flushes every pin, sends a new segment and starts the
+  // file again, its times continuing `gap` after that picture's time.
+  void JumpAt(REFERENCE_TIME at, REFERENCE_TIME gap) {
+    jumpAt_ = at;
+    jumpGap_ = gap;
+  }
   // Packets the streaming thread sent.
   long long Sent() const { return sent_.load(); }
 
@@ -68,6 +75,7 @@ private:
   std::thread thread_;
   std::atomic<bool> stop_{false};
   bool manual_ = false;
+  REFERENCE_TIME jumpAt_ = -1, jumpGap_ = 0, offset_ = 0;
   std::atomic<long long> sent_{0};
 };
 
