@@ -171,3 +171,18 @@ TEST(Playback, PicturesStayOnTimeAndSoundInStepAfterAJump) {
   EXPECT_LT(lateSound, 48000 / 10) << "sound came late after the jump";
   std::printf("after the jump: %zu pictures, %d late; %lld sound frames dropped as late\n", after, late, lateSound);
 }
+
+TEST(Playback, ATruncatedTitlePlaysToItsEndAndGarbageIsRefused) {
+  Playback p;
+  ASSERT_TRUE(p.Build(FixturePath("damaged/VIDEO_TS/VTS_01_1.VOB"))) << p.error;
+  std::vector<Shown> shown;
+  Record(p, &shown);
+  ASSERT_TRUE(SUCCEEDED(p.control->Run()));
+  EXPECT_TRUE(p.WaitFor(EC_COMPLETE, 30000)) << "no end of stream";
+  p.control->Stop();
+  EXPECT_GT(shown.size(), 100u); // chapter 1 and half of chapter 2
+
+  Playback garbage;
+  EXPECT_FALSE(garbage.Build(FixturePath("not_a_dvd/VIDEO_TS.IFO")));
+  EXPECT_FALSE(garbage.error.empty());
+}
