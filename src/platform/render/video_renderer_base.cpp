@@ -1,7 +1,6 @@
 #include "render/video_renderer_base.h"
 
 #include "render/gui_thread.h"
-#include "render/picture_layout.h"
 
 #include "dshow/errors.h"
 #include "dshow/evcode.h"
@@ -79,8 +78,20 @@ void VideoRendererBase::Show(VideoFrame frame) {
 }
 
 void VideoRendererBase::SetFormat(const RgbFrameFormat &format) {
-  std::lock_guard guard(formatLock_);
-  format_ = format;
+  {
+    std::lock_guard guard(formatLock_);
+    format_ = format;
+  }
+  // Lay the surface out for this aspect until its first picture tells its own.
+  if (VideoWidget *surface = Surface()) {
+    const int ax = format.aspectX > 0 ? format.aspectX : format.width;
+    const int ay = format.aspectY > 0 ? format.aspectY : format.height;
+    QMetaObject::invokeMethod(
+        surface, [surface, ax, ay] {
+          if (!surface->HasPicture()) surface->SetAspect(ax, ay);
+        },
+        Qt::AutoConnection);
+  }
 }
 
 void VideoRendererBase::ClearFormat() {
@@ -187,15 +198,10 @@ HRESULT VideoRendererBase::GetPictureGeometry(RECT *dest, LONG *pictureWidth, LO
   if (!dest || !pictureWidth || !pictureHeight) return E_POINTER;
   RgbFrameFormat f{};
   if (!Format(&f)) return E_FAIL;
-  QRect r;
-  RunOnGui([&] {
-    if (VideoWidget *surface = Surface()) {
-      // The format's aspect before the first picture arrives.
-      r = surface->HasPicture() ? surface->PictureRect()
-                                : FitPicture(surface->rect(), f.aspectX, f.aspectY, surface->KeepAspect());
-      r.translate(SurfaceOffset());
-    }
-  });
+  // Read from the surface's last layout: the navigator may ask from any thread.
+  VideoWidget *surface = Surface();
+  if (!surface) return E_FAIL;
+  const QRect r = surface->PlacedPictureRect(SurfaceInParent());
   if (r.isNull()) return E_FAIL;
   *dest = RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   *pictureWidth = f.width;
@@ -208,11 +214,8 @@ void VideoRendererBase::SetPresentedCallback(std::function<void(const PresentedF
 }
 
 long long VideoRendererBase::DroppedFrames() {
-  long long overwritten = 0;
-  RunOnGui([&] {
-    if (VideoWidget *s = Surface()) overwritten = s->Overwritten();
-  });
-  return presenter_->Dropped() + overwritten;
+  VideoWidget *surface = Surface();
+  return presenter_->Dropped() + (surface ? surface->Overwritten() : 0);
 }
 
 } // namespace render

@@ -75,8 +75,9 @@ protected:
 
   // The widget that shows the pictures now (may change); null while there is none.
   virtual VideoWidget *Surface() = 0;
-  // Where the surface's picture lies in the client area the navigator maps from.
-  virtual QPoint SurfaceOffset() { return {}; }
+  // Whether the surface's picture is given in its parent's client area (windowless)
+  // rather than its own.
+  virtual bool SurfaceInParent() { return false; }
   // Hands a picture to the surface (presenter thread).
   virtual void Show(VideoFrame frame);
   // Sets up a new surface (GUI thread): stream clock and watcher.

@@ -8,6 +8,7 @@
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QWheelEvent>
 
 #include <memory>
@@ -45,6 +46,7 @@ void VideoWidget::TakePosted() {
   slotTaken_.notify_all();
   if (!frame) return;
   current_ = std::move(*frame);
+  UpdatePlacement();
   update();
   if (onPresented) {
     PresentedFrame shown;
@@ -62,7 +64,35 @@ QRect VideoWidget::PictureRect() const {
 
 void VideoWidget::SetKeepAspect(bool keep) {
   keepAspect_ = keep;
+  UpdatePlacement();
   update();
+}
+
+void VideoWidget::SetAspect(int aspectX, int aspectY) {
+  current_.aspectX = aspectX;
+  current_.aspectY = aspectY;
+  UpdatePlacement();
+}
+
+void VideoWidget::UpdatePlacement() {
+  std::lock_guard guard(placementLock_);
+  placed_ = PictureRect();
+  origin_ = pos();
+}
+
+QRect VideoWidget::PlacedPictureRect(bool inParent) const {
+  std::lock_guard guard(placementLock_);
+  return inParent ? placed_.translated(origin_) : placed_;
+}
+
+void VideoWidget::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  UpdatePlacement();
+}
+
+void VideoWidget::moveEvent(QMoveEvent *event) {
+  QWidget::moveEvent(event);
+  UpdatePlacement();
 }
 
 void VideoWidget::SetSourceRect(const QRect &source) {

@@ -31,11 +31,16 @@ public:
   void Post(VideoFrame frame);
   long long Overwritten() const { return overwritten_.load(); }
 
-  // Where the picture is drawn, in this widget's coordinates.
+  // Where the picture is drawn, in this widget's coordinates (GUI thread).
   QRect PictureRect() const;
+  // The same in the parent's coordinates (this widget's position added) as last laid
+  // out, and whether a picture format is known: any thread.
+  QRect PlacedPictureRect(bool inParent) const;
   bool HasPicture() const { return !current_.image.isNull(); }
   const VideoFrame &Current() const { return current_; }
   void SetKeepAspect(bool keep);
+  // The display aspect to lay out for before the first picture arrives.
+  void SetAspect(int aspectX, int aspectY);
   bool KeepAspect() const { return keepAspect_; }
   void SetSourceRect(const QRect &source); // stored-picture pixels; empty = all
   QRect SourceRect() const { return source_; }
@@ -52,10 +57,13 @@ public:
 
 protected:
   void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void moveEvent(QMoveEvent *event) override;
   bool event(QEvent *event) override;
 
 private:
   void TakePosted();
+  void UpdatePlacement();
   bool Forward(QEvent *event);
 
   std::mutex slotLock_;
@@ -69,6 +77,9 @@ private:
   QRect source_;
   QColor border_ = Qt::black;
   QPointer<QWidget> drain_;
+  mutable std::mutex placementLock_;
+  QRect placed_;   // PictureRect() as last laid out
+  QPoint origin_;  // pos() as last laid out
 };
 
 } // namespace render

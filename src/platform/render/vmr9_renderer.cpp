@@ -83,11 +83,6 @@ HRESULT Vmr9Renderer::QueryExtraInterface(REFIID iid, void **object) {
 
 VideoWidget *Vmr9Renderer::Surface() { return surface_.load(); }
 
-QPoint Vmr9Renderer::SurfaceOffset() {
-  VideoWidget *s = surface_.load();
-  return Windowless() && s ? s->pos() : QPoint();
-}
-
 bool Vmr9Renderer::NativeSize(LONG *width, LONG *height) {
   RgbFrameFormat f{};
   if (!Format(&f)) return false;

@@ -71,7 +71,7 @@ private:
 
   HRESULT QueryExtraInterface(REFIID iid, void **object) override;
   VideoWidget *Surface() override;
-  QPoint SurfaceOffset() override;
+  bool SurfaceInParent() override { return Windowless(); }
   bool NativeSize(LONG *width, LONG *height) override;
   HRESULT OnPause(FILTER_STATE from) override;
   bool AnyPinConnected();
