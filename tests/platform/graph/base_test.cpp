@@ -195,6 +195,9 @@ TEST(Pins, ReceiveFollowsTheStreamState) {
   EXPECT_FALSE(sink->in.AtEndOfStream());
   EXPECT_EQ(source->out.Deliver(sample.Get()), VFW_E_WRONG_STATE);
   EXPECT_EQ(source->out.EndOfStream(), E_UNEXPECTED);
+  // Connected pins hold each other's filters: break both sides outside a graph.
+  source->out.Disconnect();
+  sink->in.Disconnect();
 }
 
 TEST(Filter, HooksRunInOrderAndFailuresRestoreTheState) {
