@@ -2,6 +2,8 @@
 // handler, and running a call on the GUI thread.
 #pragma once
 
+#include "com/types.h"
+
 #include <QString>
 
 #include <exception>
@@ -23,6 +25,12 @@ public:
   void SetMainForm(QWidget *form) { mainForm_ = form; }
   bool ShowMainForm() const { return showMainForm_; }
   void SetShowMainForm(bool show) { showMainForm_ = show; }
+
+  // The application's task-bar window: a hidden message window standing for the
+  // application's task-bar button. ShowWindow(Handle(), SW_HIDE) takes the main form out
+  // of the task bar (it gets the tool-window style); SW_SHOW or SW_SHOWNORMAL brings it
+  // back. It starts shown. GUI thread only.
+  HWND Handle();
 
   // Runs the message loop until Terminate. Shows the main form on entry (see above).
   int Run();

@@ -73,3 +73,22 @@ constexpr LONG EC_DVD_DISC_EJECTED = 0x118;
 constexpr LONG EC_DVD_DISC_INSERTED = 0x119;
 constexpr LONG EC_DVD_CURRENT_HMSF_TIME = 0x11A;
 constexpr LONG EC_DVD_KARAOKE_MODE = 0x11B;
+
+// What the sound device was doing when EC_SNDDEV_IN_ERROR / EC_SNDDEV_OUT_ERROR arose
+// (the events' first parameter).
+enum SNDDEV_ERR : LONG {
+  SNDDEV_ERROR_Open = 1,
+  SNDDEV_ERROR_Close = 2,
+  SNDDEV_ERROR_GetCaps = 3,
+  SNDDEV_ERROR_PrepareHeader = 4,
+  SNDDEV_ERROR_UnprepareHeader = 5,
+  SNDDEV_ERROR_Reset = 6,
+  SNDDEV_ERROR_Restart = 7,
+  SNDDEV_ERROR_GetPosition = 8,
+  SNDDEV_ERROR_Write = 9,
+  SNDDEV_ERROR_Pause = 10,
+  SNDDEV_ERROR_Stop = 11,
+  SNDDEV_ERROR_Start = 12,
+  SNDDEV_ERROR_AddBuffer = 13,
+  SNDDEV_ERROR_Query = 14,
+};

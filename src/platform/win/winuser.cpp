@@ -1,5 +1,7 @@
 #include "win/winuser.h"
 
+#include "win/x11.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
@@ -27,6 +29,7 @@ struct WindowEntry {
   std::string className;
   std::optional<LONG> style;
   std::optional<LONG> exStyle;
+  bool visible = false; // message windows only
 };
 
 struct WindowTable {
@@ -139,6 +142,46 @@ LONG DerivedExStyle(const QWidget *w) {
   return ex;
 }
 
+// Keeps a top-level widget out of the task bar across hiding and showing: the window
+// system forgets the request when the window is withdrawn, so it is made again before
+// each mapping.
+class TaskbarHint : public QObject {
+public:
+  explicit TaskbarHint(QWidget *w) : QObject(w) {
+    setObjectName(QStringLiteral("qdvd_taskbar_hint"));
+    w->installEventFilter(this);
+  }
+  bool skip = false;
+  bool eventFilter(QObject *watched, QEvent *e) override {
+    if (e->type() == QEvent::Show && watched == parent()) x11::SetSkipTaskbar(static_cast<QWidget *>(watched), skip, false);
+    return false;
+  }
+};
+
+void ApplyToolWindow(QWidget *w, bool tool) {
+  auto *hint = w->findChild<TaskbarHint *>(QStringLiteral("qdvd_taskbar_hint"), Qt::FindDirectChildrenOnly);
+  if (!hint && !tool) return;
+  if (!hint) hint = new TaskbarHint(w);
+  hint->skip = tool;
+  x11::SetSkipTaskbar(w, tool, w->testAttribute(Qt::WA_Mapped));
+}
+
+// Shows or hides a message window; returns its previous visibility, or -1 when hwnd is
+// not a message window.
+int ShowMessageWindow(HWND hwnd, bool show) {
+  bool was;
+  {
+    WindowTable &t = Table();
+    std::lock_guard guard(t.lock);
+    auto it = t.windows.find(Id(hwnd));
+    if (it == t.windows.end() || !it->second.messageWindow) return -1;
+    was = it->second.visible;
+    it->second.visible = show;
+  }
+  if (was != show) Deliver(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+  return was ? TRUE : FALSE;
+}
+
 } // namespace
 
 HWND CreateMessageWindow(WNDPROC proc) {
@@ -232,6 +275,11 @@ void SetWindowProc(HWND hwnd, WNDPROC proc) {
   if (it != t.windows.end()) it->second.proc = std::make_shared<WNDPROC>(std::move(proc));
 }
 
+WNDPROC GetWindowProc(HWND hwnd) {
+  std::shared_ptr<WNDPROC> proc = ProcOf(hwnd);
+  return proc ? *proc : WNDPROC();
+}
+
 LONG GetWindowLongA(HWND hwnd, int index) {
   QWidget *w = WidgetFromWindow(hwnd);
   if (!w) return 0;
@@ -267,12 +315,15 @@ LONG SetWindowLongA(HWND hwnd, int index, LONG value) {
       w->setWindowFlags(f);
       if (wasVisible) w->show();
     }
+    if (index == GWL_EXSTYLE) ApplyToolWindow(w, (value & WS_EX_TOOLWINDOW) != 0);
   }
   if (index == GWL_STYLE) w->setVisible((value & static_cast<LONG>(WS_VISIBLE)) != 0);
   return old;
 }
 
 BOOL ShowWindow(HWND hwnd, int command) {
+  int message = ShowMessageWindow(hwnd, command != SW_HIDE);
+  if (message >= 0) return message;
   QWidget *w = WidgetFromWindow(hwnd);
   if (!w) return FALSE;
   BOOL wasVisible = w->isVisible() ? TRUE : FALSE;
@@ -286,6 +337,12 @@ BOOL ShowWindow(HWND hwnd, int command) {
 }
 
 BOOL IsWindowVisible(HWND hwnd) {
+  {
+    WindowTable &t = Table();
+    std::lock_guard guard(t.lock);
+    auto it = t.windows.find(Id(hwnd));
+    if (it != t.windows.end() && it->second.messageWindow) return it->second.visible ? TRUE : FALSE;
+  }
   QWidget *w = WidgetFromWindow(hwnd);
   return w && w->isVisible() ? TRUE : FALSE;
 }

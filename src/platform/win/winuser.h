@@ -66,7 +66,7 @@ constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
 
 constexpr DWORD WS_EX_DLGMODALFRAME = 0x00000001;
 constexpr DWORD WS_EX_TOPMOST = 0x00000008;
-constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
+constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080; // no task-bar button
 constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100;
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
@@ -108,9 +108,15 @@ HWND WindowFromWidget(QWidget *widget);
 QWidget *WidgetFromWindow(HWND hwnd);
 void SetWindowClassName(HWND hwnd, const char *className);
 void SetWindowProc(HWND hwnd, WNDPROC proc);
+// The procedure in place (empty when there is none), so that a procedure installed
+// over it can pass messages on.
+WNDPROC GetWindowProc(HWND hwnd);
 
 // Style words: read from and applied to the widget behind the handle (caption, frame,
-// child, top-most, visibility take effect).
+// child, top-most, tool window (no task-bar button), visibility take effect).
+// ShowWindow and IsWindowVisible also work on message windows: they are hidden at
+// creation, and ShowWindow sends WM_SHOWWINDOW (wParam TRUE when shown) to the
+// procedure when the visibility changes.
 LONG GetWindowLongA(HWND hwnd, int index);
 LONG SetWindowLongA(HWND hwnd, int index, LONG value);
 BOOL ShowWindow(HWND hwnd, int command);

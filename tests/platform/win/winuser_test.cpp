@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <string>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -108,6 +109,52 @@ TEST(WidgetWindow, StyleWordsFollowTheWidget) {
   EXPECT_EQ(GetWindowLongA(ht, GWL_EXSTYLE), static_cast<LONG>(WS_EX_TOPMOST));
   ShowWindow(ht, SW_HIDE);
   EXPECT_FALSE(IsWindowVisible(ht));
+}
+
+TEST(MessageWindow, ShowWindowTracksVisibilityAndTellsTheProcedure) {
+  std::vector<WPARAM> shows;
+  HWND hwnd = CreateMessageWindow([&](HWND, UINT msg, WPARAM w, LPARAM) -> LRESULT {
+    if (msg == WM_SHOWWINDOW) shows.push_back(w);
+    return 0;
+  });
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  EXPECT_FALSE(ShowWindow(hwnd, SW_SHOW));
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  EXPECT_TRUE(ShowWindow(hwnd, SW_SHOWNORMAL)); // no change: no message
+  EXPECT_TRUE(ShowWindow(hwnd, SW_HIDE));
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  EXPECT_EQ(shows, (std::vector<WPARAM>{TRUE, FALSE}));
+  DestroyWindow(hwnd);
+}
+
+TEST(WidgetWindow, AProcedureInstalledOverAnotherCanPassMessagesOn) {
+  QWidget form;
+  HWND h = WindowFromWidget(&form);
+  EXPECT_FALSE(GetWindowProc(h));
+  std::vector<std::string> calls;
+  SetWindowProc(h, [&](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+    calls.push_back("first " + std::to_string(msg));
+    return 7;
+  });
+  WNDPROC previous = GetWindowProc(h);
+  ASSERT_TRUE(previous);
+  SetWindowProc(h, [&, previous](HWND hwnd, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+    calls.push_back("second " + std::to_string(msg));
+    return previous(hwnd, msg, w, l) + 1;
+  });
+  EXPECT_EQ(SendMessageA(h, WM_USER, 0, 0), 8);
+  EXPECT_EQ(calls, (std::vector<std::string>{"second 1024", "first 1024"}));
+}
+
+TEST(WidgetWindow, ToolWindowStyleIsKept) {
+  QWidget top;
+  HWND h = WindowFromWidget(&top);
+  SetWindowLongA(h, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+  top.show();
+  EXPECT_EQ(GetWindowLongA(h, GWL_EXSTYLE), static_cast<LONG>(WS_EX_TOOLWINDOW));
+  SetWindowLongA(h, GWL_EXSTYLE, 0);
+  EXPECT_EQ(GetWindowLongA(h, GWL_EXSTYLE), 0);
+  EXPECT_TRUE(top.isVisible());
 }
 
 TEST(Screen, MetricsComeFromThePrimaryScreen) {

@@ -1,0 +1,128 @@
+// What sits beside the graph: registration for outside inspection, the graph log, the
+// service through which a graph finds this component, and the graph builder callbacks.
+#include "engine/filter_graph.h"
+
+#include "dshow/uuids.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+void TFilterGraph::SetGraphEdit(bool graphEdit) {
+  if (!graphEdit) {
+    if (rotCookie_ != 0) {
+      RevokeGraph();
+      rotCookie_ = 0;
+    }
+  } else if (rotCookie_ == 0 && active_) {
+    RegisterGraph();
+  }
+  graphEdit_ = graphEdit;
+}
+
+// The running object table is not available on this platform yet: the graph stays
+// unregistered and the cookie 0.
+void TFilterGraph::RegisterGraph() {}
+
+void TFilterGraph::RevokeGraph() {}
+
+void TFilterGraph::SetLogFile(const QString &name) {
+  if (!active_) {
+    logFile_ = name;
+    return;
+  }
+  graph_->SetLogFile(0);
+  CloseLog();
+  if (!name.isEmpty() && !OpenLog(name)) {
+    // Logging goes off quietly; the name stays what it was.
+    graph_->SetLogFile(0);
+    CloseLog();
+    return;
+  }
+  logFile_ = name;
+}
+
+bool TFilterGraph::OpenLog(const QString &name) {
+  const QByteArray path = QFile::encodeName(name);
+  int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  if (fd < 3) {
+    // 0 means "no log" to the graph; keep clear of the standard descriptors.
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    ::close(fd);
+    if (moved < 0) return false;
+    fd = moved;
+  }
+  logFd_ = fd;
+  graph_->SetLogFile(static_cast<DWORD_PTR>(fd));
+  return true;
+}
+
+void TFilterGraph::CloseLog() {
+  if (logFd_ < 0) return;
+  ::close(logFd_);
+  logFd_ = -1;
+}
+
+HRESULT TFilterGraph::QueryService(REFGUID service, REFIID iid, void **object) {
+  if (service == SID_FilterGraphComponent && iid == SID_FilterGraphComponent) {
+    if (!object) return E_POINTER;
+    *object = this;
+    return S_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+HRESULT TFilterGraph::SelectedFilter(IMoniker *moniker) {
+  if (!OnSelectedFilter) return S_OK;
+  GUID classID = GUID_NULL;
+  std::u16string friendlyName;
+  ComPtr<IPropertyBag> bag;
+  if (moniker) moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&bag));
+  if (bag) {
+    BSTR value = nullptr;
+    if (bag->Read(u"CLSID", &value, nullptr) == S_OK && value &&
+        !GuidFromString(QString::fromUtf16(value).toStdString(), &classID))
+      classID = GUID_NULL;
+    SysFreeString(value);
+    value = nullptr;
+    if (bag->Read(u"FriendlyName", &value, nullptr) == S_OK && value) friendlyName = value;
+    SysFreeString(value);
+    bag.Reset();
+  }
+  return OnSelectedFilter(moniker, friendlyName, classID) ? S_OK : E_FAIL;
+}
+
+HRESULT TFilterGraph::CreatedFilter(IBaseFilter *filter) {
+  if (!OnCreatedFilter) return S_OK;
+  CLSID classID = GUID_NULL;
+  if (filter) filter->GetClassID(&classID);
+  return OnCreatedFilter(filter, classID) ? S_OK : E_FAIL;
+}
+
+HRESULT TFilterGraph::UnableToRenderPin(IPin *pin) {
+  HRESULT result = S_FALSE;
+  if (!pin) return result;
+  PIN_INFO pinInfo{};
+  const HRESULT pinHr = pin->QueryPinInfo(&pinInfo);
+  ComPtr<IBaseFilter> filter;
+  filter.Attach(pinInfo.pFilter);
+  if (pinHr != S_OK || !filter) return result;
+
+  FILTER_INFO filterInfo{};
+  const HRESULT filterHr = filter->QueryFilterInfo(&filterInfo);
+  ComPtr<IFilterGraph> graph;
+  graph.Attach(filterInfo.pGraph);
+  if (filterHr != S_OK || !graph) return result;
+
+  ComPtr<IServiceProvider> provider;
+  if (graph->QueryInterface(IID_IServiceProvider, reinterpret_cast<void **>(&provider)) != S_OK || !provider)
+    return result;
+  void *object = nullptr;
+  if (provider->QueryService(SID_FilterGraphComponent, SID_FilterGraphComponent, &object) != S_OK || !object)
+    return result;
+  auto *component = static_cast<TFilterGraph *>(object);
+  if (component->OnUnableToRender && component->OnUnableToRender(pin)) result = S_OK;
+  return result;
+}

@@ -1,0 +1,45 @@
+// A notification area for display tests: Debian's trayer, started and stopped by the
+// test itself.
+#pragma once
+
+#include "win/shellapi.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QGuiApplication>
+
+#include <functional>
+
+inline bool PumpUntil(const std::function<bool()> &done, int ms = 3000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  return done();
+}
+
+inline void Pump(int ms) { PumpUntil([] { return false; }, ms); }
+
+class TrayHost {
+public:
+  TrayHost() { process_.setProcessChannelMode(QProcess::MergedChannels); }
+  ~TrayHost() { Stop(); }
+  bool Start() {
+    process_.start("trayer", {"--edge", "bottom", "--align", "center", "--height", "32", "--widthtype", "request",
+                              "--SetDockType", "true", "--SetPartialStrut", "false"});
+    if (!process_.waitForStarted(5000)) return false;
+    if (PumpUntil([] { return NotificationAreaAvailable() != FALSE; }, 5000)) return true;
+    qWarning("trayer (running %d) on %s: %s", int(process_.state() == QProcess::Running),
+             qPrintable(QGuiApplication::platformName()), process_.readAll().constData());
+    return false;
+  }
+  void Stop() {
+    if (process_.state() == QProcess::NotRunning) return;
+    process_.kill();
+    process_.waitForFinished(5000);
+    PumpUntil([] { return NotificationAreaAvailable() == FALSE; }, 5000);
+  }
+
+private:
+  QProcess process_;
+};
