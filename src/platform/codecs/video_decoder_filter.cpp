@@ -5,6 +5,7 @@
 #include "dshow/errors.h"
 #include "dshow/uuids.h"
 
+#include <chrono>
 #include <cstring>
 
 namespace codecs {
@@ -251,8 +252,12 @@ void VideoDecoderFilter::AddSubpicture(SpuPicture picture) {
 }
 
 void VideoDecoderFilter::RefreshStill() {
-  std::lock_guard guard(stream_);
-  if (!idle_ || last_.empty() || State() == State_Stopped) return;
+  // Only a still needs this; while pictures flow they carry the overlay. Never wait
+  // long for a streaming thread that is blocked downstream (the caller may be the
+  // GUI thread).
+  if (!idle_) return;
+  std::unique_lock guard(stream_, std::chrono::milliseconds(100));
+  if (!guard || !idle_ || last_.empty() || State() == State_Stopped) return;
   DeliverPicture(last_, lastFormat_, lastStart_, lastDuration_);
 }
 

@@ -19,6 +19,7 @@
 #include "graph/filter_base.h"
 #include "graph/raw_formats.h"
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -109,7 +110,7 @@ private:
   HRESULT DeliverPicture(const std::vector<uint8_t> &clean, const RgbFrameFormat &format, long long start,
                          long long duration);
 
-  std::mutex stream_; // decoder, last picture and delivery: one at a time
+  std::timed_mutex stream_; // decoder, last picture and delivery: one at a time
   MpegVideoDecoder decoder_;
   bool decoderOpen_ = false;
   RgbConverter converter_;
@@ -119,7 +120,7 @@ private:
   bool formatSent_ = false;          // a type went out with a sample since connecting
   RgbFrameFormat sentFormat_{};
   bool discontinuity_ = false;       // mark the next output sample
-  bool idle_ = false;                // drained, nothing decoded since
+  std::atomic<bool> idle_{false};    // drained, nothing decoded since
   std::vector<uint8_t> last_;        // the last picture without overlay
   RgbFrameFormat lastFormat_{};
   long long lastStart_ = kNoTime, lastDuration_ = 0;
