@@ -124,6 +124,9 @@ template <class T> HRESULT Give(ComPtr<T> &keep, T *made, REFIID iid, void **obj
 } // namespace
 
 FakeClasses::FakeClasses(bool subpictureInputOnVideoDecoder) : impl_(std::make_unique<Impl>()) {
+  // The real classes first, so that they do not replace the fakes when a graph
+  // registers them later.
+  CoInitialize(nullptr);
   auto add = [&](const CLSID &clsid, ClassFactoryFn fn) {
     impl_->registrations.push_back(std::make_unique<ScopedClassRegistration>(clsid, std::move(fn)));
   };
