@@ -13,9 +13,9 @@
 // Samples
 //   One sample is the payload of one PES packet: the PES header is removed, and for
 //   private stream 1 also the sub-stream byte and, for AC-3 and DTS, the 3-byte frame
-//   header that follows it, and for LPCM the 6 bytes of sub-stream id and LPCM header
-//   (the parameters travel in DvdAudioFormat instead). Subpicture payloads still have to
-//   be reassembled into units by the decoder.
+//   header that follows it, and for LPCM all 7 bytes of sub-stream id, frame header and
+//   LPCM header, so that only samples remain (the parameters travel in DvdAudioFormat).
+//   Subpicture payloads still have to be reassembled into units by the decoder.
 //   Sample start time: the packet's presentation time on the graph's stream timeline in
 //   100-ns units (stream time 0 = the moment the graph started running), set only on
 //   packets that carry a PTS. The navigator keeps this timeline continuous across cells,
