@@ -112,7 +112,8 @@ private:
   std::u16string defaultName_;
   mutable std::recursive_mutex lock_;
   std::mutex stateChange_;                      // serializes Stop/Pause/Run
-  std::condition_variable_any settled_;
+  std::mutex settleLock_;
+  std::condition_variable settled_;
   std::atomic<FILTER_STATE> state_{State_Stopped};
   std::atomic<unsigned> pinVersion_{0};
   REFERENCE_TIME start_ = 0;
@@ -136,6 +137,7 @@ protected:
 
   HRESULT QueryExtraInterface(REFIID iid, void **object) override {
     HRESULT hr = E_NOINTERFACE;
+    (void)object; // unused when Extra is empty
     (void)((iid == IidOf<Extra>() ? (hr = Expose(static_cast<Extra *>(this), object), true) : false) || ...);
     return hr;
   }

@@ -1,0 +1,36 @@
+// The graph's diagnostic log (internal to graph/): plain-text lines written to a
+// file descriptor given through IGraphBuilder::SetLogFile. The log keeps its own
+// duplicate of the descriptor; failed writes are ignored.
+#pragma once
+
+#include "dshow/strmif.h"
+
+#include <chrono>
+#include <mutex>
+#include <string>
+
+namespace graph {
+
+std::string ToUtf8(const std::u16string &text);
+std::string HResultText(HRESULT hr); // "0x80040217"
+
+class GraphLog {
+public:
+  GraphLog();
+  ~GraphLog();
+  GraphLog(const GraphLog &) = delete;
+  GraphLog &operator=(const GraphLog &) = delete;
+
+  // 0 switches the log off. E_INVALIDARG when the descriptor cannot be used.
+  HRESULT SetFile(DWORD_PTR fd);
+  bool Enabled() const;
+  // Writes one line, prefixed with the milliseconds since the graph was made.
+  void Line(const std::string &text);
+
+private:
+  mutable std::mutex lock_;
+  int fd_ = -1;
+  std::chrono::steady_clock::time_point origin_;
+};
+
+} // namespace graph
