@@ -18,10 +18,12 @@
 #include "dshow/vmr9.h"
 #include "engine/graph_interfaces.h"
 #include "framework/component.h"
+#include "framework/controls.h"
+#include "framework/graphics.h"
+#include "framework/menus.h"
 #include "video/vmr_options.h"
 #include "win/winuser.h"
 
-#include <QMenu>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -32,9 +34,6 @@ class QPainter;
 class TFilterGraph;
 
 enum TVideoMode { vmNormal = 0, vmVMR = 1 };
-enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
-
-inline constexpr COLORREF clBlack = 0x000000;
 
 class TVideoWindow : public QWidget, public TComponentMixin, public IGraphMember, public IGraphListener {
   Q_OBJECT
@@ -59,13 +58,14 @@ public:
   HWND VideoHandle() const;
   bool Visible() const;
   void SetVisible(bool visible);
-  COLORREF Color() const { return color_; }
-  void SetColor(COLORREF color);
-  // Shown on a right click (and, while full screen, at the cursor) unless its
-  // "AutoPopup" property is false.
-  QMenu *PopupMenu() const { return popupMenu_; }
-  void SetPopupMenu(QMenu *menu);
-  TAlign Align() const { return align_; }
+  TColor Color() const { return color_; }
+  void SetColor(TColor color);
+  // Opened on a right click (while full screen, at the cursor) when its AutoPopup is on.
+  TPopupMenu *PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu *menu);
+  // alClient fills the parent and follows its resizes (with the parent's other aligned
+  // controls, see ArrangeAlignedChildren).
+  TAlign Align() const { return AlignOf(this); }
   void SetAlign(TAlign align);
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool tabStop);
@@ -141,7 +141,6 @@ private:
   void PlaceRenderer();
   void DetachFromGraph();
   void HookParent();
-  void FollowParent();
   void ShowPopupMenu(const QPoint &screenPoint);
   void RaiseResize();
   // X and Y handed to the mouse events: the cursor's screen position while full screen.
@@ -154,10 +153,9 @@ private:
   TFilterGraph *filterGraph_ = nullptr;
   bool fullScreen_ = false;
   bool fullScreenTopMost_ = false;
-  COLORREF color_ = clBlack;
-  QPointer<QMenu> popupMenu_;
-  TAlign align_ = alNone;
-  QWidget *alignedTo_ = nullptr;
+  TColor color_ = clBlack;
+  QPointer<TPopupMenu> popupMenu_;
+  QPointer<QWidget> alignedTo_;
   bool tabStop_ = false;
   bool showHint_ = false;
   QPainter *canvas_ = nullptr;

@@ -6,56 +6,24 @@
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QVariant>
 
 namespace {
 
-QColor ToQColor(COLORREF color) {
-  // A system colour (high byte 0xFF) is the palette's window colour here.
-  if ((color >> 24) == 0xFF) return QPalette().color(QPalette::Window);
-  return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
-bool ButtonOf(Qt::MouseButton qtButton, TMouseButton *button) {
-  switch (qtButton) {
-  case Qt::LeftButton: *button = mbLeft; return true;
-  case Qt::RightButton: *button = mbRight; return true;
-  case Qt::MiddleButton: *button = mbMiddle; return true;
-  default: return false;
-  }
-}
-
-TShiftState ShiftOf(const QMouseEvent *event) {
-  TShiftState shift = 0;
-  const Qt::KeyboardModifiers keys = event->modifiers();
-  if (keys & Qt::ShiftModifier) shift |= ssShift;
-  if (keys & Qt::AltModifier) shift |= ssAlt;
-  if (keys & Qt::ControlModifier) shift |= ssCtrl;
-  const Qt::MouseButtons buttons = event->buttons();
-  if (buttons & Qt::LeftButton) shift |= ssLeft;
-  if (buttons & Qt::RightButton) shift |= ssRight;
-  if (buttons & Qt::MiddleButton) shift |= ssMiddle;
-  return shift;
-}
-
-// A popup menu pops up by itself unless it says otherwise.
-bool AutoPopup(const QMenu *menu) {
-  const QVariant autoPopup = menu->property("AutoPopup");
-  return !autoPopup.isValid() || autoPopup.toBool();
+bool IsMouseButton(Qt::MouseButton button) {
+  return button == Qt::LeftButton || button == Qt::RightButton || button == Qt::MiddleButton;
 }
 
 } // namespace
 
-void TVideoWindow::SetColor(COLORREF color) {
+void TVideoWindow::SetColor(TColor color) {
   if (color == color_) return;
   color_ = color;
   update();
 }
 
-void TVideoWindow::SetPopupMenu(QMenu *menu) { popupMenu_ = menu; }
+void TVideoWindow::SetPopupMenu(TPopupMenu *menu) { popupMenu_ = menu; }
 
 void TVideoWindow::SetTabStop(bool tabStop) {
   tabStop_ = tabStop;
@@ -63,43 +31,29 @@ void TVideoWindow::SetTabStop(bool tabStop) {
 }
 
 void TVideoWindow::SetAlign(TAlign align) {
-  if (align == align_) return;
-  align_ = align;
+  ::SetAlign(this, align);
   HookParent();
-  FollowParent();
 }
 
+// A parent that is no form or panel does not arrange its aligned controls itself.
 void TVideoWindow::HookParent() {
-  QWidget *parent = align_ == alNone ? nullptr : parentWidget();
+  QWidget *parent = Align() == alNone ? nullptr : parentWidget();
   if (parent == alignedTo_) return;
   if (alignedTo_) alignedTo_->removeEventFilter(this);
   alignedTo_ = parent;
-  if (alignedTo_) alignedTo_->installEventFilter(this);
-}
-
-void TVideoWindow::FollowParent() {
-  if (!alignedTo_) return;
-  const QRect area = alignedTo_->rect();
-  switch (align_) {
-  case alNone: break;
-  case alTop: setGeometry(0, 0, area.width(), height()); break;
-  case alBottom: setGeometry(0, area.height() - height(), area.width(), height()); break;
-  case alLeft: setGeometry(0, 0, width(), area.height()); break;
-  case alRight: setGeometry(area.width() - width(), 0, width(), area.height()); break;
-  case alClient: setGeometry(area); break;
+  if (alignedTo_) {
+    alignedTo_->installEventFilter(this);
+    ArrangeAlignedChildren(alignedTo_);
   }
 }
 
 bool TVideoWindow::event(QEvent *event) {
-  if (event->type() == QEvent::ParentChange) {
-    HookParent();
-    FollowParent();
-  }
+  if (event->type() == QEvent::ParentChange) HookParent();
   return QWidget::event(event);
 }
 
 bool TVideoWindow::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == alignedTo_ && event->type() == QEvent::Resize) FollowParent();
+  if (watched == alignedTo_ && event->type() == QEvent::Resize) ArrangeAlignedChildren(alignedTo_);
   return QWidget::eventFilter(watched, event);
 }
 
@@ -107,7 +61,8 @@ bool TVideoWindow::eventFilter(QObject *watched, QEvent *event) {
 
 void TVideoWindow::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  painter.fillRect(rect(), ToQColor(color_));
+  const QColor background = ToQColor(color_);
+  if (background.isValid()) painter.fillRect(rect(), background);
   canvas_ = &painter;
   Application().Guard(this, [this] {
     if (OnPaint) OnPaint(this);
@@ -141,23 +96,23 @@ QPoint TVideoWindow::MousePoint(const QPoint &local) const {
 }
 
 void TVideoWindow::mousePressEvent(QMouseEvent *event) {
-  TMouseButton button;
-  if (!ButtonOf(event->button(), &button)) return QWidget::mousePressEvent(event);
+  if (!IsMouseButton(event->button())) return QWidget::mousePressEvent(event);
   event->accept();
+  const TMouseButton button = MouseButtonOf(event);
   if (button == mbLeft) clicked_ = true;
   const QPoint p = MousePoint(event->position().toPoint());
-  const TShiftState shift = ShiftOf(event);
+  const TShiftState shift = ShiftStateOf(event);
   Application().Guard(this, [&] {
     if (OnMouseDown) OnMouseDown(this, button, shift, p.x(), p.y());
   });
 }
 
 void TVideoWindow::mouseDoubleClickEvent(QMouseEvent *event) {
-  TMouseButton button;
-  if (!ButtonOf(event->button(), &button)) return QWidget::mouseDoubleClickEvent(event);
+  if (!IsMouseButton(event->button())) return QWidget::mouseDoubleClickEvent(event);
   event->accept();
+  const TMouseButton button = MouseButtonOf(event);
   const QPoint p = MousePoint(event->position().toPoint());
-  const TShiftState shift = ShiftOf(event) | ssDouble;
+  const TShiftState shift = ShiftStateOf(event);
   Application().Guard(this, [&] {
     if (button == mbLeft && OnDblClick) OnDblClick(this);
   });
@@ -169,19 +124,19 @@ void TVideoWindow::mouseDoubleClickEvent(QMouseEvent *event) {
 void TVideoWindow::mouseMoveEvent(QMouseEvent *event) {
   event->accept();
   const QPoint p = MousePoint(event->position().toPoint());
-  const TShiftState shift = ShiftOf(event);
+  const TShiftState shift = ShiftStateOf(event);
   Application().Guard(this, [&] {
     if (OnMouseMove) OnMouseMove(this, shift, p.x(), p.y());
   });
 }
 
 void TVideoWindow::mouseReleaseEvent(QMouseEvent *event) {
-  TMouseButton button;
-  if (!ButtonOf(event->button(), &button)) return QWidget::mouseReleaseEvent(event);
+  if (!IsMouseButton(event->button())) return QWidget::mouseReleaseEvent(event);
   event->accept();
+  const TMouseButton button = MouseButtonOf(event);
   const QPoint local = event->position().toPoint();
   const QPoint p = MousePoint(local);
-  const TShiftState shift = ShiftOf(event);
+  const TShiftState shift = ShiftStateOf(event);
   const bool click = button == mbLeft && clicked_ && (fullScreenActive_ || rect().contains(local));
   if (button == mbLeft) clicked_ = false;
   Application().Guard(this, [&] {
@@ -194,10 +149,13 @@ void TVideoWindow::mouseReleaseEvent(QMouseEvent *event) {
 
 // --- context menu and focus ---------------------------------------------------
 
-void TVideoWindow::ShowPopupMenu(const QPoint &screenPoint) { popupMenu_->popup(screenPoint); }
+void TVideoWindow::ShowPopupMenu(const QPoint &screenPoint) {
+  popupMenu_->SetPopupComponent(this);
+  popupMenu_->Popup(screenPoint.x(), screenPoint.y());
+}
 
 void TVideoWindow::contextMenuEvent(QContextMenuEvent *event) {
-  const bool popup = popupMenu_ && AutoPopup(popupMenu_);
+  const bool popup = popupMenu_ && popupMenu_->AutoPopup();
   if (fullScreen_) {
     // Full screen: the menu at the cursor, or nothing; never passed on.
     if (popup) {

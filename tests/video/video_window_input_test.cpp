@@ -2,6 +2,7 @@
 #include "video/video_window.h"
 
 #include "framework/application.h"
+#include "framework/menus.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QImage>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -65,7 +65,7 @@ protected:
 
   RecordingHost host;
   TVideoWindow *video;
-  QMenu menu;
+  TPopupMenu menu;
   std::vector<std::string> events;
 };
 
@@ -118,22 +118,23 @@ TEST_F(VideoInputTest, InFullScreenTheMenuPopsUpAtTheCursorOrNothingHappens) {
   EXPECT_EQ(host.contextMenus, 0);
 
   menu.addAction("Play");
-  menu.setProperty("AutoPopup", false);
+  menu.SetAutoPopup(false);
   video->SetPopupMenu(&menu);
   EXPECT_TRUE(ContextMenu(QPoint(5, 5)));
   EXPECT_FALSE(menu.isVisible());
   EXPECT_EQ(host.contextMenus, 0);
 
-  menu.setProperty("AutoPopup", true);
+  menu.SetAutoPopup(true);
   QCursor::setPos(640, 480);
   EXPECT_TRUE(ContextMenu(QPoint(5, 5)));
   EXPECT_TRUE(menu.isVisible());
   EXPECT_EQ(menu.pos(), QPoint(640, 480));
+  EXPECT_EQ(menu.PopupComponent(), video);
   EXPECT_EQ(host.contextMenus, 0);
 }
 
 TEST_F(VideoInputTest, AMenuThatGoesAwayIsForgotten) {
-  auto *gone = new QMenu;
+  auto *gone = new TPopupMenu;
   video->SetPopupMenu(gone);
   delete gone;
   EXPECT_EQ(video->PopupMenu(), nullptr);
