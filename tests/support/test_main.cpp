@@ -11,14 +11,16 @@
 
 int main(int argc, char **argv) {
   // Tests that need real windows ask for xcb; without a display they run offscreen and
-  // skip what needs the display (see NeedsDisplay()).
+  // skip what needs the display (see NEEDS_DISPLAY()).
   if (qEnvironmentVariable("QT_QPA_PLATFORM") == "xcb" && qEnvironmentVariableIsEmpty("DISPLAY")) {
     qputenv("QDVD_NO_DISPLAY", "1");
     qunsetenv("QT_QPA_PLATFORM");
   }
+  QString config;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     // A 1280 x 1024 offscreen screen, like the one the player is laid out for.
-    QString config = QDir::temp().filePath("qdvd-offscreen.json");
+    // One file per process: test processes run in parallel.
+    config = QDir::temp().filePath(QString("qdvd-offscreen-%1.json").arg(QCoreApplication::applicationPid()));
     QFile f(config);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
       f.write(R"({"windowFrameMargins":false,"screens":[{"name":"screen0","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
@@ -27,6 +29,7 @@ int main(int argc, char **argv) {
   }
   if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
   QApplication app(argc, argv);
+  if (!config.isEmpty()) QFile::remove(config); // read by the platform plugin at start-up
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

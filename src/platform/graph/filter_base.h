@@ -15,8 +15,12 @@
 // old one), with state changes serialized and the filter lock NOT held, so a hook
 // may start or join a streaming thread that itself takes the filter lock. Pins get
 // Active() when the filter leaves Stopped and Inactive() when it stops.
-// GetState reports VFW_S_STATE_INTERMEDIATE while TransitionPending() is true,
-// waiting up to the timeout; call StateSettled() when it becomes false.
+// OnStop must also wake anything of this filter that blocks (a Receive waiting for
+// its presentation time, a full queue). GetState reports VFW_S_STATE_INTERMEDIATE
+// while TransitionPending() is true, waiting up to the timeout; call
+// StateSettled() when it becomes false. The base destructor calls no hook: a
+// filter with a thread of its own ends it in its own destructor as well (the
+// graph always stops a filter before letting it go).
 //
 // Graph: JoinFilterGraph stores a plain pointer (the graph owns the filter and
 // clears it with JoinFilterGraph(nullptr, nullptr) before letting go). Use Graph()
