@@ -1,0 +1,159 @@
+#include "codecs/audio_decoder.h"
+
+extern "C" {
+#include <libavutil/opt.h>
+}
+
+#include <cstdlib>
+
+namespace codecs {
+namespace {
+
+// Times closer than this to the running time are taken as continuous.
+constexpr long long kJitter = 20000; // 2 ms
+
+AVCodecID CodecOf(AudioCoding coding) {
+  switch (coding) {
+  case AudioCoding::Ac3: return AV_CODEC_ID_AC3;
+  case AudioCoding::Mpeg: return AV_CODEC_ID_MP2;
+  case AudioCoding::Dts: return AV_CODEC_ID_DTS;
+  case AudioCoding::Lpcm: return AV_CODEC_ID_PCM_DVD;
+  }
+  return AV_CODEC_ID_NONE;
+}
+
+} // namespace
+
+AudioDecoder::AudioDecoder(Output output) : output_(std::move(output)) {}
+
+AudioDecoder::~AudioDecoder() { av_channel_layout_uninit(&swrInLayout_); }
+
+bool AudioDecoder::Open(AudioCoding coding, int sampleRate, int channels, int bitsPerSample) {
+  ctx_.reset();
+  parser_.reset();
+  swr_.reset();
+  av_channel_layout_uninit(&swrInLayout_);
+  swrInRate_ = 0;
+  swrInFormat_ = -1;
+  nextTime_ = kNoTime;
+  coding_ = coding;
+  if (coding == AudioCoding::Lpcm) {
+    int quant = bitsPerSample == 24 ? 2 : bitsPerSample == 20 ? 1 : bitsPerSample == 16 ? 0 : -1;
+    int freq = sampleRate == 48000 ? 0 : sampleRate == 96000 ? 1 : -1;
+    if (quant < 0 || freq < 0 || channels < 1 || channels > 8) return false;
+    // The LPCM header that the navigator removed, rebuilt for FFmpeg's decoder.
+    lpcmHeader_[0] = 0;
+    lpcmHeader_[1] = static_cast<uint8_t>(quant << 6 | freq << 4 | (channels - 1));
+    lpcmHeader_[2] = 0x80;
+  }
+  const AVCodec *codec = avcodec_find_decoder(CodecOf(coding));
+  if (!codec) return false;
+  CodecContextPtr ctx(avcodec_alloc_context3(codec));
+  if (!ctx) return false;
+  ctx->pkt_timebase = AVRational{1, 10000000};
+  if (avcodec_open2(ctx.get(), codec, nullptr) < 0) return false;
+  if (coding != AudioCoding::Lpcm) {
+    parser_.reset(av_parser_init(codec->id));
+    if (!parser_) return false;
+  }
+  if (!packet_) packet_.reset(av_packet_alloc());
+  if (!frame_) frame_.reset(av_frame_alloc());
+  if (!packet_ || !frame_) return false;
+  ctx_ = std::move(ctx);
+  return true;
+}
+
+void AudioDecoder::Decode(const uint8_t *data, std::size_t size, long long pts) {
+  if (!ctx_ || size == 0) return;
+  if (coding_ == AudioCoding::Lpcm) {
+    lpcmPacket_.assign(lpcmHeader_, lpcmHeader_ + 3);
+    lpcmPacket_.insert(lpcmPacket_.end(), data, data + size);
+    SendPacket(lpcmPacket_.data(), static_cast<int>(lpcmPacket_.size()), pts);
+    return;
+  }
+  while (size > 0) {
+    uint8_t *out = nullptr;
+    int outSize = 0;
+    int used = av_parser_parse2(parser_.get(), ctx_.get(), &out, &outSize, data, static_cast<int>(size), pts, pts, 0);
+    pts = kNoTime;
+    if (used < 0) break;
+    data += used;
+    size -= static_cast<std::size_t>(used);
+    if (outSize > 0) SendPacket(out, outSize, parser_->pts);
+  }
+}
+
+void AudioDecoder::Drain() {
+  if (!ctx_) return;
+  if (parser_) {
+    uint8_t *out = nullptr;
+    int outSize = 0;
+    av_parser_parse2(parser_.get(), ctx_.get(), &out, &outSize, nullptr, 0, kNoTime, kNoTime, 0);
+    if (outSize > 0) SendPacket(out, outSize, parser_->pts);
+    parser_.reset(av_parser_init(ctx_->codec_id));
+  }
+  avcodec_send_packet(ctx_.get(), nullptr);
+  ReceiveAll();
+  avcodec_flush_buffers(ctx_.get());
+}
+
+void AudioDecoder::Flush() {
+  if (!ctx_) return;
+  avcodec_flush_buffers(ctx_.get());
+  if (parser_) parser_.reset(av_parser_init(ctx_->codec_id));
+  if (swr_) swr_init(swr_.get()); // drops what the resampler holds
+  nextTime_ = kNoTime;
+}
+
+void AudioDecoder::SendPacket(const uint8_t *data, int size, long long pts) {
+  packet_->data = const_cast<uint8_t *>(data);
+  packet_->size = size;
+  packet_->pts = pts;
+  packet_->dts = kNoTime;
+  avcodec_send_packet(ctx_.get(), packet_.get()); // a damaged frame is skipped
+  packet_->data = nullptr;
+  packet_->size = 0;
+  ReceiveAll();
+}
+
+void AudioDecoder::ReceiveAll() {
+  while (avcodec_receive_frame(ctx_.get(), frame_.get()) == 0) {
+    long long start = frame_->pts;
+    if (start == kNoTime || (nextTime_ != kNoTime && std::llabs(start - nextTime_) < kJitter)) start = nextTime_;
+    if (start != kNoTime) Convert(frame_.get(), start);
+    av_frame_unref(frame_.get());
+  }
+}
+
+bool AudioDecoder::Convert(const AVFrame *frame, long long start) {
+  if (frame->sample_rate <= 0 || frame->ch_layout.nb_channels <= 0) return false;
+  if (!swr_ || swrInRate_ != frame->sample_rate || swrInFormat_ != frame->format ||
+      av_channel_layout_compare(&swrInLayout_, &frame->ch_layout) != 0) {
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    SwrContext *s = nullptr;
+    if (swr_alloc_set_opts2(&s, &stereo, AV_SAMPLE_FMT_FLT, kOutputRate, const_cast<AVChannelLayout *>(&frame->ch_layout),
+                            static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr) < 0)
+      return false;
+    swr_.reset(s);
+    if (swr_init(s) < 0) {
+      swr_.reset();
+      return false;
+    }
+    av_channel_layout_uninit(&swrInLayout_);
+    av_channel_layout_copy(&swrInLayout_, &frame->ch_layout);
+    swrInRate_ = frame->sample_rate;
+    swrInFormat_ = frame->format;
+  }
+  const int capacity = swr_get_out_samples(swr_.get(), frame->nb_samples);
+  if (capacity <= 0) return false;
+  out_.resize(static_cast<std::size_t>(capacity) * kOutputChannels);
+  uint8_t *dst = reinterpret_cast<uint8_t *>(out_.data());
+  const int frames = swr_convert(swr_.get(), &dst, capacity, const_cast<const uint8_t **>(frame->extended_data),
+                                 frame->nb_samples);
+  if (frames <= 0) return false;
+  nextTime_ = start + static_cast<long long>(frames) * 10000000 / kOutputRate;
+  output_(out_.data(), frames, start);
+  return true;
+}
+
+} // namespace codecs

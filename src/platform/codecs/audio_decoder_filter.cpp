@@ -1,0 +1,170 @@
+#include "codecs/audio_decoder_filter.h"
+
+#include "dshow/errors.h"
+#include "dshow/uuids.h"
+
+#include <cstring>
+
+namespace codecs {
+namespace {
+
+bool CodingOf(const AM_MEDIA_TYPE &mt, AudioCoding *coding) {
+  if (mt.majortype != MEDIATYPE_DVD_ENCRYPTED_PACK && mt.majortype != MEDIATYPE_MPEG2_PES &&
+      mt.majortype != MEDIATYPE_Audio)
+    return false;
+  if (mt.subtype == MEDIASUBTYPE_DOLBY_AC3) *coding = AudioCoding::Ac3;
+  else if (mt.subtype == MEDIASUBTYPE_MPEG2_AUDIO || mt.subtype == MEDIASUBTYPE_MPEG1AudioPayload) *coding = AudioCoding::Mpeg;
+  else if (mt.subtype == MEDIASUBTYPE_DVD_LPCM_AUDIO) *coding = AudioCoding::Lpcm;
+  else if (mt.subtype == MEDIASUBTYPE_DTS) *coding = AudioCoding::Dts;
+  else return false;
+  // LPCM's parameters travel only in the format block.
+  return *coding != AudioCoding::Lpcm || (mt.cbFormat >= sizeof(DvdAudioFormat) && mt.pbFormat);
+}
+
+} // namespace
+
+// ---- input ------------------------------------------------------------------------
+
+AudioStreamPin::AudioStreamPin(AudioDecoderFilter *owner) : InputPin(owner, u"Audio"), owner_(owner) {}
+
+HRESULT AudioStreamPin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
+  AudioCoding coding;
+  return CodingOf(mt, &coding) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT AudioStreamPin::CompleteConnect(IPin *) { return owner_->Configure(ConnectionType().Get()); }
+
+HRESULT AudioStreamPin::QueryExtraInterface(REFIID iid, void **object) {
+  if (iid == IID_IDvdDecoderControl) return Expose(static_cast<IDvdDecoderControl *>(this), object);
+  return InputPin::QueryExtraInterface(iid, object);
+}
+
+HRESULT AudioStreamPin::Drain() { return owner_->DrainDecoder(); }
+
+HRESULT AudioStreamPin::SetScanMode(BOOL scanning) {
+  owner_->SetScanning(scanning != FALSE);
+  return S_OK;
+}
+
+HRESULT AudioStreamPin::OnReceive(IMediaSample *sample) {
+  AM_MEDIA_TYPE *changed = nullptr;
+  if (sample->GetMediaType(&changed) == S_OK && changed) {
+    HRESULT hr = owner_->Configure(*changed);
+    DeleteMediaType(changed);
+    if (FAILED(hr)) return hr;
+  }
+  return owner_->Decode(sample);
+}
+
+HRESULT AudioStreamPin::OnEndOfStream() {
+  owner_->DrainDecoder();
+  return owner_->Output().DeliverEndOfStream();
+}
+
+HRESULT AudioStreamPin::OnBeginFlush() { return owner_->Output().DeliverBeginFlush(); }
+
+HRESULT AudioStreamPin::OnEndFlush() {
+  owner_->FlushDecoder();
+  return owner_->Output().DeliverEndFlush();
+}
+
+HRESULT AudioStreamPin::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+  return owner_->Output().DeliverNewSegment(start, stop, rate);
+}
+
+// ---- output -----------------------------------------------------------------------
+
+PcmOutputPin::PcmOutputPin(AudioDecoderFilter *owner) : OutputPin(owner, u"Audio Output") {}
+
+HRESULT PcmOutputPin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
+  if (mt.majortype != MEDIATYPE_Audio || mt.subtype != MEDIASUBTYPE_PCM || mt.formattype != FORMAT_PcmAudio ||
+      mt.cbFormat < sizeof(PcmAudioFormat) || !mt.pbFormat)
+    return VFW_E_TYPE_NOT_ACCEPTED;
+  const auto *f = reinterpret_cast<const PcmAudioFormat *>(mt.pbFormat);
+  return f->sampleRate == kOutputRate && f->channels == kOutputChannels && f->isFloat && f->bitsPerSample == 32
+             ? S_OK
+             : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT PcmOutputPin::GetMediaType(int index, graph::MediaType *mt) {
+  if (index != 0) return S_FALSE;
+  PcmAudioFormat f{kOutputRate, kOutputChannels, 32, TRUE, kOutputChannels * 4};
+  *mt = graph::MediaType(MEDIATYPE_Audio, MEDIASUBTYPE_PCM);
+  return mt->SetFormat(FORMAT_PcmAudio, &f, sizeof f);
+}
+
+// ---- filter -----------------------------------------------------------------------
+
+HRESULT AudioDecoderFilter::Create(REFIID iid, void **object) { return CreateComObject<AudioDecoderFilter>(iid, object); }
+
+AudioDecoderFilter::AudioDecoderFilter()
+    : FilterImpl(CLSID_DvdAudioDecoder, u"DVD Audio Decoder"),
+      decoder_([this](const float *s, int frames, long long start) { OnSound(s, frames, start); }) {}
+
+graph::BasePin *AudioDecoderFilter::GetPin(int index) {
+  return index == 0 ? static_cast<graph::BasePin *>(&input_) : index == 1 ? &output_ : nullptr;
+}
+
+HRESULT AudioDecoderFilter::Configure(const AM_MEDIA_TYPE &mt) {
+  AudioCoding coding;
+  if (!CodingOf(mt, &coding)) return VFW_E_TYPE_NOT_ACCEPTED;
+  DvdAudioFormat f{48000, 2, 16, 0};
+  if (mt.cbFormat >= sizeof(DvdAudioFormat) && mt.pbFormat) f = *reinterpret_cast<const DvdAudioFormat *>(mt.pbFormat);
+  std::lock_guard guard(stream_);
+  return decoder_.Open(coding, f.sampleRate, f.channels, f.bitsPerSample) ? S_OK : VFW_E_UNSUPPORTED_AUDIO;
+}
+
+HRESULT AudioDecoderFilter::Decode(IMediaSample *sample) {
+  std::lock_guard guard(stream_);
+  if (!decoder_.IsOpen()) return VFW_E_UNSUPPORTED_AUDIO;
+  if (sample->IsDiscontinuity() == S_OK) {
+    decoder_.Flush();
+    discontinuity_ = true;
+  }
+  if (scanning_) return S_OK; // scanning mutes: nothing is decoded or sent
+  BYTE *data = nullptr;
+  if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
+  const LONG size = sample->GetActualDataLength();
+  if (size <= 0) return S_OK;
+  REFERENCE_TIME start = 0, stop = 0;
+  const bool hasTime = SUCCEEDED(sample->GetTime(&start, &stop));
+  deliverResult_ = S_OK;
+  decoder_.Decode(data, static_cast<std::size_t>(size), hasTime ? start : kNoTime);
+  return FAILED(deliverResult_) ? deliverResult_ : S_OK;
+}
+
+HRESULT AudioDecoderFilter::DrainDecoder() {
+  std::lock_guard guard(stream_);
+  deliverResult_ = S_OK;
+  decoder_.Drain();
+  return FAILED(deliverResult_) ? deliverResult_ : S_OK;
+}
+
+void AudioDecoderFilter::FlushDecoder() {
+  std::lock_guard guard(stream_);
+  decoder_.Flush();
+  discontinuity_ = true;
+}
+
+void AudioDecoderFilter::OnSound(const float *samples, int frames, long long start) {
+  if (!output_.IsConnected() || scanning_) return;
+  const LONG size = frames * kOutputChannels * static_cast<LONG>(sizeof(float));
+  ComPtr<graph::MediaSample> sample = graph::MediaSample::Create(size);
+  if (!sample) {
+    deliverResult_ = E_OUTOFMEMORY;
+    return;
+  }
+  std::memcpy(sample->Data(), samples, static_cast<std::size_t>(size));
+  sample->SetActualDataLength(size);
+  REFERENCE_TIME t0 = start, t1 = start + static_cast<REFERENCE_TIME>(frames) * 10000000 / kOutputRate;
+  sample->SetTime(&t0, &t1);
+  sample->SetSyncPoint(TRUE);
+  if (discontinuity_) {
+    sample->SetDiscontinuity(TRUE);
+    discontinuity_ = false;
+  }
+  HRESULT hr = output_.Deliver(sample.Get());
+  if (FAILED(hr)) deliverResult_ = hr;
+}
+
+} // namespace codecs

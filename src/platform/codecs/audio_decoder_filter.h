@@ -1,0 +1,81 @@
+// The DVD audio decoder filter (CLSID_DvdAudioDecoder).
+//   "Audio" in:      AC-3, MPEG audio, LPCM or DTS payloads from the navigator
+//                    (dvd_stream.h); answers IDvdDecoderControl (Drain, scan = mute).
+//   "Audio Output":  48 kHz stereo float PCM (graph/raw_formats.h), whatever the
+//                    input, so the renderer never renegotiates.
+// Decoding runs on the thread that delivers the samples.
+#pragma once
+
+#include "codecs/audio_decoder.h"
+
+#include "graph/dvd_stream.h"
+#include "graph/filter_base.h"
+#include "graph/raw_formats.h"
+
+#include <atomic>
+#include <mutex>
+
+namespace codecs {
+
+class AudioDecoderFilter;
+
+class AudioStreamPin : public graph::InputPin, public IDvdDecoderControl {
+public:
+  explicit AudioStreamPin(AudioDecoderFilter *owner);
+  HRESULT QueryInterface(REFIID iid, void **object) override { return InputPin::QueryInterface(iid, object); }
+  ULONG AddRef() override { return InputPin::AddRef(); }
+  ULONG Release() override { return InputPin::Release(); }
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE &mt) override;
+  HRESULT CompleteConnect(IPin *peer) override;
+  HRESULT QueryExtraInterface(REFIID iid, void **object) override;
+  HRESULT Drain() override;
+  HRESULT SetScanMode(BOOL scanning) override;
+
+protected:
+  HRESULT OnReceive(IMediaSample *sample) override;
+  HRESULT OnEndOfStream() override;
+  HRESULT OnBeginFlush() override;
+  HRESULT OnEndFlush() override;
+  HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+
+private:
+  AudioDecoderFilter *owner_;
+};
+
+class PcmOutputPin : public graph::OutputPin {
+public:
+  explicit PcmOutputPin(AudioDecoderFilter *owner);
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE &mt) override;
+  HRESULT GetMediaType(int index, graph::MediaType *mt) override;
+};
+
+class AudioDecoderFilter final : public graph::FilterImpl<> {
+public:
+  static HRESULT Create(REFIID iid, void **object);
+  AudioDecoderFilter(); // use Create
+
+  int PinCount() override { return 2; }
+  graph::BasePin *GetPin(int index) override;
+
+  // For the input pin.
+  HRESULT Configure(const AM_MEDIA_TYPE &mt); // (re)opens the decoder for the type
+  HRESULT Decode(IMediaSample *sample);
+  HRESULT DrainDecoder();
+  void FlushDecoder();
+  void SetScanning(bool scanning) { scanning_ = scanning; }
+  PcmOutputPin &Output() { return output_; }
+
+private:
+  ~AudioDecoderFilter() override = default;
+  void OnSound(const float *samples, int frames, long long start);
+
+  std::mutex stream_;
+  AudioDecoder decoder_;
+  std::atomic<bool> scanning_{false};
+  bool discontinuity_ = false;
+  HRESULT deliverResult_ = S_OK;
+  AudioStreamPin input_{this};
+  PcmOutputPin output_{this};
+};
+
+} // namespace codecs

@@ -1,0 +1,98 @@
+#include "codecs/mpeg_video_decoder.h"
+
+#include <numeric>
+
+namespace codecs {
+
+MpegVideoDecoder::MpegVideoDecoder(Output output) : output_(std::move(output)) {}
+
+bool MpegVideoDecoder::Open() {
+  const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_MPEG2VIDEO);
+  if (!codec) return false;
+  ctx_.reset(avcodec_alloc_context3(codec));
+  packet_.reset(av_packet_alloc());
+  frame_.reset(av_frame_alloc());
+  parser_.reset(av_parser_init(AV_CODEC_ID_MPEG2VIDEO));
+  if (!ctx_ || !packet_ || !frame_ || !parser_) return false;
+  ctx_->pkt_timebase = AVRational{1, 10000000};
+  ctx_->thread_count = 1; // the streaming thread decodes; output order must not wait on others
+  return avcodec_open2(ctx_.get(), codec, nullptr) >= 0;
+}
+
+void MpegVideoDecoder::Decode(const uint8_t *data, std::size_t size, long long pts) {
+  if (!ctx_) return;
+  while (size > 0) {
+    uint8_t *out = nullptr;
+    int outSize = 0;
+    int used = av_parser_parse2(parser_.get(), ctx_.get(), &out, &outSize, data, static_cast<int>(size), pts, pts, 0);
+    pts = kNoTime;
+    if (used < 0) break;
+    data += used;
+    size -= static_cast<std::size_t>(used);
+    if (outSize > 0) SendPacket(out, outSize, parser_->pts);
+  }
+}
+
+void MpegVideoDecoder::Drain() {
+  if (!ctx_) return;
+  uint8_t *out = nullptr;
+  int outSize = 0;
+  av_parser_parse2(parser_.get(), ctx_.get(), &out, &outSize, nullptr, 0, kNoTime, kNoTime, 0);
+  if (outSize > 0) SendPacket(out, outSize, parser_->pts);
+  avcodec_send_packet(ctx_.get(), nullptr);
+  ReceiveAll();
+  avcodec_flush_buffers(ctx_.get());
+  parser_.reset(av_parser_init(AV_CODEC_ID_MPEG2VIDEO));
+}
+
+void MpegVideoDecoder::Flush() {
+  if (!ctx_) return;
+  avcodec_flush_buffers(ctx_.get());
+  parser_.reset(av_parser_init(AV_CODEC_ID_MPEG2VIDEO));
+  nextTime_ = kNoTime;
+}
+
+void MpegVideoDecoder::SetScanMode(bool scanning) {
+  if (ctx_) ctx_->skip_frame = scanning ? AVDISCARD_NONKEY : AVDISCARD_DEFAULT;
+}
+
+void MpegVideoDecoder::SendPacket(const uint8_t *data, int size, long long pts) {
+  packet_->data = const_cast<uint8_t *>(data);
+  packet_->size = size;
+  packet_->pts = pts;
+  packet_->dts = kNoTime;
+  // A damaged picture gives an error here: skip it and go on with the next one.
+  avcodec_send_packet(ctx_.get(), packet_.get());
+  packet_->data = nullptr;
+  packet_->size = 0;
+  ReceiveAll();
+}
+
+long long MpegVideoDecoder::FrameDuration(const AVFrame *f) const {
+  long long base = defaultDuration_;
+  if (ctx_->framerate.num > 0 && ctx_->framerate.den > 0)
+    base = 10000000LL * ctx_->framerate.den / ctx_->framerate.num;
+  return base + base * f->repeat_pict / 2;
+}
+
+void MpegVideoDecoder::ReceiveAll() {
+  while (avcodec_receive_frame(ctx_.get(), frame_.get()) == 0) {
+    DecodedPicture pic{};
+    pic.frame = frame_.get();
+    pic.start = frame_->pts != kNoTime ? frame_->pts : nextTime_;
+    pic.duration = FrameDuration(frame_.get());
+    long long ax = frame_->width, ay = frame_->height;
+    if (frame_->sample_aspect_ratio.num > 0 && frame_->sample_aspect_ratio.den > 0) {
+      ax *= frame_->sample_aspect_ratio.num;
+      ay *= frame_->sample_aspect_ratio.den;
+    }
+    long long g = std::gcd(ax, ay);
+    pic.aspectX = g ? static_cast<int>(ax / g) : 4;
+    pic.aspectY = g ? static_cast<int>(ay / g) : 3;
+    if (pic.start != kNoTime) nextTime_ = pic.start + pic.duration;
+    output_(pic);
+    av_frame_unref(frame_.get());
+  }
+}
+
+} // namespace codecs

@@ -1,0 +1,57 @@
+// MPEG-2 elementary-stream decoding: a parser that cuts the byte stream into pictures
+// and the decoder behind it. Times are in 100-ns units and follow each picture through
+// the decoder's reordering; pictures without a time continue from the previous one.
+// Not thread-safe: one streaming thread at a time.
+#pragma once
+
+#include "codecs/ffmpeg_ptr.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace codecs {
+
+struct DecodedPicture {
+  const AVFrame *frame;  // YUV as decoded; valid during the callback only
+  long long start;       // presentation time, 100 ns
+  long long duration;    // 100 ns (repeat fields included)
+  int aspectX, aspectY;  // display aspect of the whole picture
+};
+
+class MpegVideoDecoder {
+public:
+  using Output = std::function<void(const DecodedPicture &)>;
+
+  explicit MpegVideoDecoder(Output output);
+  // False when the codec is not available (the filter reports it).
+  bool Open();
+
+  // Feeds bytes of the elementary stream; `pts` is the time of the access unit that
+  // starts in this data (kNoTime when none). Calls the output for every picture done.
+  void Decode(const uint8_t *data, std::size_t size, long long pts);
+  // Hands out everything still held (the parser's last picture, reordered pictures)
+  // and resets the decoder so that decoding resumes at the next sequence header.
+  void Drain();
+  // Drops everything held (a discontinuity) without output.
+  void Flush();
+  // Key frames only while scanning.
+  void SetScanMode(bool scanning);
+  // Frame duration used before the stream tells its own (100 ns).
+  void SetDefaultFrameDuration(long long duration) { defaultDuration_ = duration; }
+
+private:
+  void SendPacket(const uint8_t *data, int size, long long pts);
+  void ReceiveAll();
+  long long FrameDuration(const AVFrame *f) const;
+
+  Output output_;
+  CodecContextPtr ctx_;
+  ParserPtr parser_;
+  PacketPtr packet_;
+  FramePtr frame_;
+  long long nextTime_ = kNoTime;
+  long long defaultDuration_ = 400000;
+};
+
+} // namespace codecs

@@ -1,0 +1,11 @@
+#include "codecs/register.h"
+
+#include "codecs/audio_decoder_filter.h"
+#include "codecs/video_decoder_filter.h"
+
+#include "dshow/uuids.h"
+
+void RegisterCodecClasses() {
+  CoRegisterClassFactory(CLSID_MpegVideoDecoder, &codecs::VideoDecoderFilter::Create);
+  CoRegisterClassFactory(CLSID_DvdAudioDecoder, &codecs::AudioDecoderFilter::Create);
+}

@@ -1,0 +1,44 @@
+// What the subpicture stream shows over the video: the decoded units with their display
+// times, the palette, the display switch and the button highlight. Thread-safe: the
+// subpicture pin, the video pin and the navigator's calls meet here.
+#pragma once
+
+#include "codecs/spu_parser.h"
+#include "graph/dvd_stream.h"
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+
+namespace codecs {
+
+class SubpictureOverlay {
+public:
+  SubpictureOverlay();
+
+  // 16 entries 0x00YYCrCb.
+  void SetPalette(const DWORD entries[16]);
+  void SetHighlight(const DvdHighlight &highlight);
+  void SetDisplay(bool on);
+  void Add(SpuPicture picture);
+  // Forgets every unit (a discontinuity); palette, display and highlight stay.
+  void Flush();
+
+  // Draws what shows at `time` (100 ns; the "no time" value means the newest unit) over
+  // an RGB32 picture. Returns true when something was drawn.
+  bool Apply(uint8_t *rgb, int stride, int width, int height, long long time);
+
+  // 0x00YYCrCb -> 0x00RRGGBB (studio-range BT.601).
+  static uint32_t YCrCbToRgb(uint32_t entry);
+
+private:
+  const SpuPicture *Showing(long long time);
+
+  std::mutex lock_;
+  std::deque<SpuPicture> pictures_; // by start time
+  uint32_t rgb_[16];
+  DvdHighlight highlight_{};
+  bool display_ = true;
+};
+
+} // namespace codecs

@@ -1,0 +1,310 @@
+#include "codecs/video_decoder_filter.h"
+
+#include "codecs/spu_parser.h"
+
+#include "dshow/errors.h"
+#include "dshow/uuids.h"
+
+#include <cstring>
+
+namespace codecs {
+namespace {
+
+bool IsVideoInput(const AM_MEDIA_TYPE &mt) {
+  return (mt.majortype == MEDIATYPE_DVD_ENCRYPTED_PACK || mt.majortype == MEDIATYPE_MPEG2_PES ||
+          mt.majortype == MEDIATYPE_Video) &&
+         mt.subtype == MEDIASUBTYPE_MPEG2_VIDEO;
+}
+
+graph::MediaType PictureType(const RgbFrameFormat &f) {
+  graph::MediaType mt(MEDIATYPE_Video, MEDIASUBTYPE_RGB32);
+  mt.SetFormat(FORMAT_RgbFrame, &f, sizeof f);
+  mt.SetSampleSize(static_cast<ULONG>(f.stride) * static_cast<ULONG>(f.height));
+  return mt;
+}
+
+bool SameFormat(const RgbFrameFormat &a, const RgbFrameFormat &b) {
+  return a.width == b.width && a.height == b.height && a.stride == b.stride && a.aspectX == b.aspectX &&
+         a.aspectY == b.aspectY;
+}
+
+} // namespace
+
+// ---- video input -----------------------------------------------------------------
+
+VideoStreamPin::VideoStreamPin(VideoDecoderFilter *owner) : InputPin(owner, u"Video"), owner_(owner) {}
+
+HRESULT VideoStreamPin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
+  return IsVideoInput(mt) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT VideoStreamPin::CompleteConnect(IPin *) {
+  graph::MediaType mt = ConnectionType();
+  if (mt.FormatSize() >= sizeof(DvdVideoFormat) && mt.Format())
+    owner_->SetInputFormat(*reinterpret_cast<const DvdVideoFormat *>(mt.Format()));
+  return S_OK;
+}
+
+HRESULT VideoStreamPin::QueryExtraInterface(REFIID iid, void **object) {
+  if (iid == IID_IDvdDecoderControl) return Expose(static_cast<IDvdDecoderControl *>(this), object);
+  return InputPin::QueryExtraInterface(iid, object);
+}
+
+HRESULT VideoStreamPin::Drain() { return owner_->DrainDecoder(); }
+
+HRESULT VideoStreamPin::SetScanMode(BOOL scanning) {
+  owner_->SetScanning(scanning != FALSE);
+  return S_OK;
+}
+
+HRESULT VideoStreamPin::OnReceive(IMediaSample *sample) {
+  AM_MEDIA_TYPE *changed = nullptr;
+  if (sample->GetMediaType(&changed) == S_OK && changed) {
+    const bool ok = IsVideoInput(*changed);
+    if (ok && changed->cbFormat >= sizeof(DvdVideoFormat) && changed->pbFormat)
+      owner_->SetInputFormat(*reinterpret_cast<const DvdVideoFormat *>(changed->pbFormat));
+    DeleteMediaType(changed);
+    if (!ok) return VFW_E_TYPE_NOT_ACCEPTED;
+  }
+  return owner_->Decode(sample);
+}
+
+HRESULT VideoStreamPin::OnEndOfStream() { return owner_->DeliverEnd(); }
+
+HRESULT VideoStreamPin::OnBeginFlush() { return owner_->Output().DeliverBeginFlush(); }
+
+HRESULT VideoStreamPin::OnEndFlush() {
+  owner_->FlushDecoder(); // Receive has returned: the downstream flush released it
+  return owner_->Output().DeliverEndFlush();
+}
+
+HRESULT VideoStreamPin::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+  return owner_->Output().DeliverNewSegment(start, stop, rate);
+}
+
+// ---- subpicture input ---------------------------------------------------------------
+
+SubpicturePin::SubpicturePin(VideoDecoderFilter *owner) : InputPin(owner, u"SubPicture"), owner_(owner) {}
+
+HRESULT SubpicturePin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
+  return mt.subtype == MEDIASUBTYPE_DVD_SUBPICTURE ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT SubpicturePin::QueryExtraInterface(REFIID iid, void **object) {
+  if (iid == IID_IDvdSubpictureSink) return Expose(static_cast<IDvdSubpictureSink *>(this), object);
+  return InputPin::QueryExtraInterface(iid, object);
+}
+
+HRESULT SubpicturePin::SetPalette(const DWORD entries[16]) {
+  if (!entries) return E_POINTER;
+  owner_->Overlay().SetPalette(entries);
+  owner_->RefreshStill();
+  return S_OK;
+}
+
+HRESULT SubpicturePin::SetHighlight(const DvdHighlight *highlight) {
+  if (!highlight) return E_POINTER;
+  owner_->Overlay().SetHighlight(*highlight);
+  owner_->RefreshStill();
+  return S_OK;
+}
+
+HRESULT SubpicturePin::SetDisplay(BOOL on) {
+  owner_->Overlay().SetDisplay(on != FALSE);
+  owner_->RefreshStill();
+  return S_OK;
+}
+
+HRESULT SubpicturePin::OnReceive(IMediaSample *sample) {
+  if (sample->IsDiscontinuity() == S_OK) {
+    assembler_.Reset();
+    owner_->FlushSubpictures();
+  }
+  BYTE *data = nullptr;
+  if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
+  const LONG size = sample->GetActualDataLength();
+  if (size <= 0) return S_OK;
+  REFERENCE_TIME start = 0, stop = 0;
+  const bool hasTime = SUCCEEDED(sample->GetTime(&start, &stop));
+  if (auto unit = assembler_.Add(data, static_cast<std::size_t>(size), start, hasTime)) {
+    if (auto picture = ParseSpu(*unit)) owner_->AddSubpicture(std::move(*picture));
+  }
+  return S_OK;
+}
+
+HRESULT SubpicturePin::OnEndFlush() {
+  assembler_.Reset();
+  owner_->FlushSubpictures();
+  return S_OK;
+}
+
+// ---- output ---------------------------------------------------------------------
+
+PictureOutputPin::PictureOutputPin(VideoDecoderFilter *owner) : OutputPin(owner, u"Video Output"), owner_(owner) {}
+
+HRESULT PictureOutputPin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
+  return mt.majortype == MEDIATYPE_Video && mt.subtype == MEDIASUBTYPE_RGB32 && mt.formattype == FORMAT_RgbFrame &&
+                 mt.cbFormat >= sizeof(RgbFrameFormat)
+             ? S_OK
+             : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT PictureOutputPin::GetMediaType(int index, graph::MediaType *mt) {
+  if (index != 0) return S_FALSE;
+  *mt = PictureType(owner_->OutputFormat());
+  return S_OK;
+}
+
+// ---- filter -----------------------------------------------------------------------
+
+HRESULT VideoDecoderFilter::Create(REFIID iid, void **object) { return CreateComObject<VideoDecoderFilter>(iid, object); }
+
+VideoDecoderFilter::VideoDecoderFilter()
+    : FilterImpl(CLSID_MpegVideoDecoder, u"MPEG Video Decoder"),
+      decoder_([this](const DecodedPicture &p) { OnPicture(p); }) {
+  decoderOpen_ = decoder_.Open();
+}
+
+graph::BasePin *VideoDecoderFilter::GetPin(int index) {
+  switch (index) {
+  case 0: return &video_;
+  case 1: return &subpicture_;
+  case 2: return &output_;
+  default: return nullptr;
+  }
+}
+
+void VideoDecoderFilter::SetInputFormat(const DvdVideoFormat &format) {
+  std::lock_guard guard(formatLock_);
+  if (format.width > 0 && format.height > 0) {
+    format_.width = format.width;
+    format_.height = format.height;
+    format_.stride = format.width * 4;
+  }
+  if (format.aspectX > 0 && format.aspectY > 0) {
+    format_.aspectX = format.aspectX;
+    format_.aspectY = format.aspectY;
+  }
+  if (format.framesPerSecondTimes1000 > 0) {
+    format_.frameDuration = 10000000LL * 1000 / format.framesPerSecondTimes1000;
+    decoder_.SetDefaultFrameDuration(format_.frameDuration);
+  }
+}
+
+RgbFrameFormat VideoDecoderFilter::OutputFormat() {
+  std::lock_guard guard(formatLock_);
+  return format_;
+}
+
+HRESULT VideoDecoderFilter::Decode(IMediaSample *sample) {
+  if (!decoderOpen_) return VFW_E_RUNTIME_ERROR;
+  std::lock_guard guard(stream_);
+  if (sample->IsDiscontinuity() == S_OK) {
+    decoder_.Flush();
+    discontinuity_ = true;
+  }
+  BYTE *data = nullptr;
+  if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
+  const LONG size = sample->GetActualDataLength();
+  if (size <= 0) return S_OK;
+  REFERENCE_TIME start = 0, stop = 0;
+  const bool hasTime = SUCCEEDED(sample->GetTime(&start, &stop));
+  idle_ = false;
+  deliverResult_ = S_OK;
+  decoder_.Decode(data, static_cast<std::size_t>(size), hasTime ? start : kNoTime);
+  // A refusal downstream (flushing, stopped) stops the upstream push only on failure.
+  return FAILED(deliverResult_) ? deliverResult_ : S_OK;
+}
+
+HRESULT VideoDecoderFilter::DrainDecoder() {
+  std::lock_guard guard(stream_);
+  deliverResult_ = S_OK;
+  decoder_.Drain();
+  idle_ = true;
+  return FAILED(deliverResult_) ? deliverResult_ : S_OK;
+}
+
+void VideoDecoderFilter::SetScanning(bool scanning) {
+  std::lock_guard guard(stream_);
+  decoder_.SetScanMode(scanning);
+}
+
+void VideoDecoderFilter::FlushDecoder() {
+  std::lock_guard guard(stream_);
+  decoder_.Flush();
+  discontinuity_ = true;
+  idle_ = false;
+}
+
+HRESULT VideoDecoderFilter::DeliverEnd() {
+  {
+    std::lock_guard guard(stream_);
+    decoder_.Drain();
+    idle_ = true;
+  }
+  return output_.DeliverEndOfStream();
+}
+
+void VideoDecoderFilter::AddSubpicture(SpuPicture picture) {
+  overlay_.Add(std::move(picture));
+  RefreshStill();
+}
+
+void VideoDecoderFilter::RefreshStill() {
+  std::lock_guard guard(stream_);
+  if (!idle_ || last_.empty() || State() == State_Stopped) return;
+  DeliverPicture(last_, lastFormat_, lastStart_, lastDuration_);
+}
+
+void VideoDecoderFilter::OnPicture(const DecodedPicture &p) {
+  const AVFrame *f = p.frame;
+  RgbFrameFormat format;
+  {
+    std::lock_guard guard(formatLock_);
+    format_.width = f->width;
+    format_.height = f->height;
+    format_.stride = f->width * 4;
+    format_.aspectX = p.aspectX;
+    format_.aspectY = p.aspectY;
+    format_.frameDuration = p.duration;
+    format = format_;
+  }
+  last_.resize(static_cast<std::size_t>(format.stride) * format.height);
+  if (!converter_.Convert(f, last_.data(), format.stride)) return;
+  lastFormat_ = format;
+  lastStart_ = p.start;
+  lastDuration_ = p.duration;
+  HRESULT hr = DeliverPicture(last_, format, p.start, p.duration);
+  if (FAILED(hr)) deliverResult_ = hr;
+}
+
+HRESULT VideoDecoderFilter::DeliverPicture(const std::vector<uint8_t> &clean, const RgbFrameFormat &format,
+                                           long long start, long long duration) {
+  if (!output_.IsConnected()) return S_OK;
+  const LONG size = static_cast<LONG>(clean.size());
+  ComPtr<graph::MediaSample> sample = graph::MediaSample::Create(size);
+  if (!sample) return E_OUTOFMEMORY;
+  std::memcpy(sample->Data(), clean.data(), clean.size());
+  // A still shows the newest subpicture (its time may lie after the last picture's).
+  overlay_.Apply(sample->Data(), format.stride, format.width, format.height, idle_ ? kNoTime : start);
+  sample->SetActualDataLength(size);
+  // A re-delivered still picture carries no time: it shows at once.
+  if (start != kNoTime && !idle_) {
+    REFERENCE_TIME t0 = start, t1 = start + duration;
+    sample->SetTime(&t0, &t1);
+  }
+  sample->SetSyncPoint(TRUE);
+  if (!formatSent_ || !SameFormat(format, sentFormat_)) {
+    graph::MediaType mt = PictureType(format);
+    sample->SetMediaType(&mt.Get());
+    formatSent_ = true;
+    sentFormat_ = format;
+  }
+  if (discontinuity_) {
+    sample->SetDiscontinuity(TRUE);
+    discontinuity_ = false;
+  }
+  return output_.Deliver(sample.Get());
+}
+
+} // namespace codecs

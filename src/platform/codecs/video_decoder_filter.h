@@ -1,0 +1,133 @@
+// The MPEG video decoder filter (CLSID_MpegVideoDecoder).
+//   "Video" in:        MPEG-2 elementary stream from the navigator (dvd_stream.h);
+//                      answers IDvdDecoderControl (Drain, scan mode).
+//   "SubPicture" in:   subpicture packets; answers IDvdSubpictureSink (palette,
+//                      highlight, display switch).
+//   "Video Output":    RGB32 pictures (graph/raw_formats.h) with their times and the
+//                      subpicture and button highlight drawn over them.
+// Decoding runs on the thread that delivers the video samples. When the video is idle
+// (drained before a still, or at end of stream), a change of highlight or a new
+// subpicture re-delivers the last picture with the new overlay at once.
+#pragma once
+
+#include "codecs/mpeg_video_decoder.h"
+#include "codecs/rgb_converter.h"
+#include "codecs/spu_assembler.h"
+#include "codecs/spu_overlay.h"
+
+#include "graph/dvd_stream.h"
+#include "graph/filter_base.h"
+#include "graph/raw_formats.h"
+
+#include <mutex>
+#include <vector>
+
+namespace codecs {
+
+class VideoDecoderFilter;
+
+class VideoStreamPin : public graph::InputPin, public IDvdDecoderControl {
+public:
+  explicit VideoStreamPin(VideoDecoderFilter *owner);
+  HRESULT QueryInterface(REFIID iid, void **object) override { return InputPin::QueryInterface(iid, object); }
+  ULONG AddRef() override { return InputPin::AddRef(); }
+  ULONG Release() override { return InputPin::Release(); }
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE &mt) override;
+  HRESULT CompleteConnect(IPin *peer) override;
+  HRESULT QueryExtraInterface(REFIID iid, void **object) override;
+  HRESULT Drain() override;
+  HRESULT SetScanMode(BOOL scanning) override;
+
+protected:
+  HRESULT OnReceive(IMediaSample *sample) override;
+  HRESULT OnEndOfStream() override;
+  HRESULT OnBeginFlush() override;
+  HRESULT OnEndFlush() override;
+  HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+
+private:
+  VideoDecoderFilter *owner_;
+};
+
+class SubpicturePin : public graph::InputPin, public IDvdSubpictureSink {
+public:
+  explicit SubpicturePin(VideoDecoderFilter *owner);
+  HRESULT QueryInterface(REFIID iid, void **object) override { return InputPin::QueryInterface(iid, object); }
+  ULONG AddRef() override { return InputPin::AddRef(); }
+  ULONG Release() override { return InputPin::Release(); }
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE &mt) override;
+  HRESULT QueryExtraInterface(REFIID iid, void **object) override;
+  HRESULT SetPalette(const DWORD entries[16]) override;
+  HRESULT SetHighlight(const DvdHighlight *highlight) override;
+  HRESULT SetDisplay(BOOL on) override;
+
+protected:
+  HRESULT OnReceive(IMediaSample *sample) override;
+  HRESULT OnEndFlush() override;
+
+private:
+  VideoDecoderFilter *owner_;
+  SpuAssembler assembler_; // upstream streaming thread only
+};
+
+class PictureOutputPin : public graph::OutputPin {
+public:
+  explicit PictureOutputPin(VideoDecoderFilter *owner);
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE &mt) override;
+  HRESULT GetMediaType(int index, graph::MediaType *mt) override;
+
+private:
+  VideoDecoderFilter *owner_;
+};
+
+class VideoDecoderFilter final : public graph::FilterImpl<> {
+public:
+  static HRESULT Create(REFIID iid, void **object);
+  VideoDecoderFilter(); // use Create
+
+  int PinCount() override { return 3; }
+  graph::BasePin *GetPin(int index) override;
+
+  // For the pins.
+  HRESULT Decode(IMediaSample *sample);
+  HRESULT DrainDecoder();
+  void SetScanning(bool scanning);
+  void FlushDecoder();
+  HRESULT DeliverEnd();
+  void AddSubpicture(SpuPicture picture);
+  void FlushSubpictures() { overlay_.Flush(); }
+  SubpictureOverlay &Overlay() { return overlay_; }
+  // Re-delivers the last picture with the current overlay when the video is idle.
+  void RefreshStill();
+  void SetInputFormat(const DvdVideoFormat &format);
+  RgbFrameFormat OutputFormat();
+  PictureOutputPin &Output() { return output_; }
+
+private:
+  ~VideoDecoderFilter() override = default;
+  void OnPicture(const DecodedPicture &picture);
+  HRESULT DeliverPicture(const std::vector<uint8_t> &clean, const RgbFrameFormat &format, long long start,
+                         long long duration);
+
+  std::mutex stream_; // decoder, last picture and delivery: one at a time
+  MpegVideoDecoder decoder_;
+  bool decoderOpen_ = false;
+  RgbConverter converter_;
+  SubpictureOverlay overlay_;
+  std::mutex formatLock_;
+  RgbFrameFormat format_{720, 480, 720 * 4, 4, 3, 333667};
+  bool formatSent_ = false;          // a type went out with a sample since connecting
+  RgbFrameFormat sentFormat_{};
+  bool discontinuity_ = false;       // mark the next output sample
+  bool idle_ = false;                // drained, nothing decoded since
+  std::vector<uint8_t> last_;        // the last picture without overlay
+  RgbFrameFormat lastFormat_{};
+  long long lastStart_ = kNoTime, lastDuration_ = 0;
+  HRESULT deliverResult_ = S_OK;
+
+  VideoStreamPin video_{this};
+  SubpicturePin subpicture_{this};
+  PictureOutputPin output_{this};
+};
+
+} // namespace codecs

@@ -1,0 +1,33 @@
+// Decoded media as the decoders hand it to the renderers.
+//
+// Video: MEDIATYPE_Video / MEDIASUBTYPE_RGB32, formattype FORMAT_RgbFrame, format block
+//   RgbFrameFormat. Each sample holds one picture, rows top to bottom, 4 bytes per
+//   pixel in memory order B, G, R, X (X = 0xFF), `stride` bytes per row. The start time
+//   is the picture's presentation time; a sample without a time is shown at once.
+//   A change of size or aspect comes as a new media type on the next sample.
+// Audio: MEDIATYPE_Audio / MEDIASUBTYPE_PCM, formattype FORMAT_PcmAudio, format block
+//   PcmAudioFormat. Interleaved samples; the decoders of this platform always send
+//   48 kHz stereo 32-bit float, so the renderer never has to renegotiate.
+#pragma once
+
+#include "com/types.h"
+
+inline constexpr GUID FORMAT_RgbFrame = {0x3F0A62C1, 0x7D24, 0x4E8B, {0x9A, 0x51, 0x2C, 0x6E, 0x13, 0xB7, 0x40, 0x01}};
+inline constexpr GUID FORMAT_PcmAudio = {0x3F0A62C2, 0x7D24, 0x4E8B, {0x9A, 0x51, 0x2C, 0x6E, 0x13, 0xB7, 0x40, 0x01}};
+
+struct RgbFrameFormat {
+  LONG width;       // stored picture size in pixels
+  LONG height;
+  LONG stride;      // bytes per row, at least 4 * width
+  LONG aspectX;     // display aspect of the whole picture, e.g. 4:3 or 16:9
+  LONG aspectY;
+  REFERENCE_TIME frameDuration; // 100-ns units; 0 when unknown
+};
+
+struct PcmAudioFormat {
+  LONG sampleRate;    // frames per second
+  LONG channels;      // interleaved
+  LONG bitsPerSample; // 16 (signed integer) or 32 (float)
+  BOOL isFloat;
+  LONG blockAlign;    // bytes per frame = channels * bitsPerSample / 8
+};

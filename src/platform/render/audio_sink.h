@@ -1,0 +1,65 @@
+// The audio renderer's buffer: timed chunks of 48 kHz stereo float written by the
+// streaming thread and pulled by the output at the clock times they belong to
+// (stream time = clock time - run start). Late sound is dropped, a gap before the
+// next chunk is filled with silence, and while not running nothing is taken.
+// Volume and balance are applied as sample gains here.
+#pragma once
+
+#include "render/audio_output.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+namespace render {
+
+class AudioSink : public AudioOutput::Source {
+public:
+  // `onEnd` is called (on the output's thread, no lock held) when the sound after an
+  // end of stream has been played out.
+  explicit AudioSink(std::function<void()> onEnd = {});
+
+  // Streaming thread. Blocks while a second of sound is waiting; false when the wait
+  // was ended by Flush/Stop (the data is dropped).
+  bool Write(const float *samples, int frames, REFERENCE_TIME start);
+  void EndOfStream();
+  // Drops everything and releases a blocked Write; BeginFlush..EndFlush refuses data.
+  void BeginFlush();
+  void EndFlush();
+
+  void Run(REFERENCE_TIME start); // clock time of stream time 0
+  void Pause();
+  void Stop();                    // drops everything and refuses data until Pause/Run
+
+  // Hundredths of a decibel: -10000..0; balance -10000 (right silent)..10000 (left silent).
+  void SetVolume(long volume);
+  void SetBalance(long balance);
+  static float GainOf(long hundredthsOfDb);
+
+  bool HasData();                 // something buffered, or end of stream reached
+  REFERENCE_TIME BufferedUntil(); // stream time after the last buffered frame
+
+  void Fill(float *out, int frames, REFERENCE_TIME when) override;
+
+private:
+  struct Chunk {
+    std::vector<float> samples;
+    REFERENCE_TIME start;
+    std::size_t offset = 0; // frames taken
+  };
+  long long BufferedFrames() const;
+  void UpdateGains();
+
+  std::function<void()> onEnd_;
+  std::mutex lock_;
+  std::condition_variable space_;
+  std::deque<Chunk> chunks_;
+  bool running_ = false, flushing_ = false, stopped_ = true, eos_ = false, endSent_ = false;
+  REFERENCE_TIME runStart_ = 0;
+  long volume_ = 0, balance_ = 0;
+  float left_ = 1, right_ = 1;
+};
+
+} // namespace render

@@ -1,0 +1,228 @@
+#include "render/video_presenter.h"
+
+#include "dshow/errors.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace render {
+namespace {
+
+// The navigator pushes every stream from one thread, and discs mux the pictures up to
+// about a second ahead of their sound: the queue must span more than that, or the
+// sound starves while the push waits here.
+constexpr REFERENCE_TIME kQueueSpan = 15000000; // 1.5 s
+constexpr std::size_t kQueueLength = 60;
+constexpr auto kClockPoll = std::chrono::milliseconds(10);
+
+} // namespace
+
+VideoPresenter::VideoPresenter(Events events) : events_(std::move(events)) {
+  thread_ = std::thread([this] { Loop(); });
+}
+
+VideoPresenter::~VideoPresenter() {
+  {
+    std::lock_guard guard(lock_);
+    quit_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+bool VideoPresenter::Full() const {
+  if (queue_.size() >= kQueueLength) return true;
+  if (queue_.size() < 2) return false;
+  const Item &first = queue_.front(), &last = queue_.back();
+  return first.frame.hasTime && last.frame.hasTime && last.frame.start - first.frame.start >= kQueueSpan;
+}
+
+bool VideoPresenter::Queue(VideoFrame frame) {
+  std::unique_lock guard(lock_);
+  wake_.wait(guard, [&] { return quit_ || flushing_ || mode_ == Mode::Stopped || !Full(); });
+  if (quit_ || flushing_ || mode_ == Mode::Stopped) return false;
+  queue_.push_back(Item{std::move(frame), false});
+  wake_.notify_all();
+  return true;
+}
+
+void VideoPresenter::EndOfStream() {
+  std::lock_guard guard(lock_);
+  if (mode_ == Mode::Stopped || flushing_) return;
+  queue_.push_back(Item{{}, true});
+  wake_.notify_all();
+}
+
+void VideoPresenter::BeginFlush() {
+  std::lock_guard guard(lock_);
+  flushing_ = true;
+  queue_.clear();
+  wake_.notify_all();
+}
+
+void VideoPresenter::EndFlush() {
+  std::lock_guard guard(lock_);
+  flushing_ = false;
+  // After a flush in pause the next picture is the new paused picture.
+  if (mode_ == Mode::Paused) prerolled_ = false;
+}
+
+void VideoPresenter::Stop() {
+  std::lock_guard guard(lock_);
+  mode_ = Mode::Stopped;
+  queue_.clear();
+  steps_ = 0;
+  prerolled_ = false;
+  wake_.notify_all();
+}
+
+void VideoPresenter::Pause() {
+  std::lock_guard guard(lock_);
+  if (mode_ == Mode::Stopped) prerolled_ = false;
+  if (mode_ == Mode::Running) prerolled_ = true; // the picture on the screen stays
+  mode_ = Mode::Paused;
+  wake_.notify_all();
+}
+
+void VideoPresenter::Run(REFERENCE_TIME start, IReferenceClock *clock) {
+  std::lock_guard guard(lock_);
+  clock_ = clock;
+  runStart_ = start;
+  rated_ = false;
+  mode_ = Mode::Running;
+  steps_ = 0;
+  wake_.notify_all();
+}
+
+void VideoPresenter::SetClock(IReferenceClock *clock) {
+  std::lock_guard guard(lock_);
+  clock_ = clock;
+  wake_.notify_all();
+}
+
+HRESULT VideoPresenter::Step(DWORD frames) {
+  std::lock_guard guard(lock_);
+  if (frames == 0) return E_INVALIDARG;
+  if (mode_ != Mode::Paused) return VFW_E_NOT_PAUSED;
+  steps_ = frames;
+  wake_.notify_all();
+  return S_OK;
+}
+
+HRESULT VideoPresenter::CancelStep() {
+  std::lock_guard guard(lock_);
+  steps_ = 0;
+  return S_OK;
+}
+
+void VideoPresenter::Rebase(REFERENCE_TIME clockNow) {
+  REFERENCE_TIME stream = 0;
+  if (rated_) stream = rateStream_ + static_cast<REFERENCE_TIME>((clockNow - rateClock_) * rate_);
+  else stream = clockNow - runStart_;
+  rateClock_ = clockNow;
+  rateStream_ = stream;
+  rated_ = true;
+}
+
+void VideoPresenter::SetRate(double rate) {
+  std::lock_guard guard(lock_);
+  REFERENCE_TIME now = 0;
+  if (mode_ == Mode::Running && clock_ && SUCCEEDED(clock_->GetTime(&now))) Rebase(now);
+  rate_ = rate;
+  wake_.notify_all();
+}
+
+double VideoPresenter::Rate() {
+  std::lock_guard guard(lock_);
+  return rate_;
+}
+
+bool VideoPresenter::HasPausedPicture() {
+  std::lock_guard guard(lock_);
+  return mode_ != Mode::Paused || prerolled_ || (!queue_.empty() && queue_.front().endOfStream);
+}
+
+long long VideoPresenter::Dropped() {
+  std::lock_guard guard(lock_);
+  return dropped_;
+}
+
+bool VideoPresenter::StreamNow(REFERENCE_TIME *now) {
+  REFERENCE_TIME clockNow = 0;
+  if (!clock_ || FAILED(clock_->GetTime(&clockNow))) return false;
+  if (rated_) *now = rateStream_ + static_cast<REFERENCE_TIME>((clockNow - rateClock_) * rate_);
+  else *now = clockNow - runStart_;
+  return true;
+}
+
+void VideoPresenter::Loop() {
+  std::unique_lock guard(lock_);
+  while (!quit_) {
+    if (queue_.empty() || mode_ == Mode::Stopped || (mode_ == Mode::Paused && prerolled_ && steps_ == 0)) {
+      wake_.wait(guard);
+      continue;
+    }
+    if (mode_ == Mode::Paused) {
+      Item item = std::move(queue_.front());
+      queue_.pop_front();
+      wake_.notify_all();
+      const bool stepping = prerolled_;
+      prerolled_ = true;
+      if (item.endOfStream) {
+        queue_.push_front(std::move(item)); // reported once running
+        if (stepping) steps_ = 0;
+        if (!stepping && events_.firstPicture) {
+          guard.unlock();
+          events_.firstPicture(); // nothing more will come: the pause is complete
+          guard.lock();
+        }
+        wake_.wait(guard);
+        continue;
+      }
+      guard.unlock();
+      if (events_.show) events_.show(std::move(item.frame));
+      if (!stepping && events_.firstPicture) events_.firstPicture();
+      guard.lock();
+      if (stepping && steps_ > 0 && --steps_ == 0) {
+        guard.unlock();
+        if (events_.stepComplete) events_.stepComplete();
+        guard.lock();
+      }
+      continue;
+    }
+    // Running.
+    Item &front = queue_.front();
+    if (front.endOfStream) {
+      queue_.pop_front();
+      guard.unlock();
+      if (events_.complete) events_.complete();
+      guard.lock();
+      continue;
+    }
+    REFERENCE_TIME now = 0;
+    if (front.frame.hasTime && StreamNow(&now)) {
+      if (now < front.frame.start) {
+        const auto wait = std::min<std::chrono::microseconds>(
+            std::chrono::microseconds((front.frame.start - now) / 10), kClockPoll);
+        wake_.wait_for(guard, wait);
+        continue; // state, queue or clock may have changed
+      }
+      // Late: skip it when the next picture is already due as well.
+      if (queue_.size() > 1 && !queue_[1].endOfStream && queue_[1].frame.hasTime && queue_[1].frame.start <= now) {
+        queue_.pop_front();
+        ++dropped_;
+        wake_.notify_all();
+        continue;
+      }
+    }
+    VideoFrame frame = std::move(front.frame);
+    queue_.pop_front();
+    wake_.notify_all();
+    prerolled_ = true;
+    guard.unlock();
+    if (events_.show) events_.show(std::move(frame));
+    guard.lock();
+  }
+}
+
+} // namespace render

@@ -1,0 +1,74 @@
+// The widget a video renderer draws into: the last picture scaled into its area with
+// the picture's display aspect (or stretched), the rest in the border colour. It
+// repaints the last picture whenever it is exposed. Input on it (mouse, wheel, keys)
+// is forwarded to a drain widget with positions mapped to the drain.
+//
+// Pictures arrive from a streaming thread through Post(): the newest waits in a locked
+// slot and a queued call takes it on the GUI thread. Everything else: GUI thread.
+#pragma once
+
+#include "render/video_frame.h"
+
+#include <QColor>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+
+namespace render {
+
+class VideoWidget : public QWidget {
+public:
+  explicit VideoWidget(const char *windowClass, QWidget *parent = nullptr);
+
+  // Any thread (the widget must outlive the caller's use of it). Waits a little for
+  // the GUI thread to take the previous picture; a picture it never took counts as
+  // dropped.
+  void Post(VideoFrame frame);
+  long long Overwritten() const { return overwritten_.load(); }
+
+  // Where the picture is drawn, in this widget's coordinates.
+  QRect PictureRect() const;
+  bool HasPicture() const { return !current_.image.isNull(); }
+  const VideoFrame &Current() const { return current_; }
+  void SetKeepAspect(bool keep);
+  bool KeepAspect() const { return keepAspect_; }
+  void SetSourceRect(const QRect &source); // stored-picture pixels; empty = all
+  QRect SourceRect() const { return source_; }
+  void SetBorderColor(const QColor &color);
+  QColor BorderColor() const { return border_; }
+  void SetDrain(QWidget *drain);
+  QWidget *Drain() const { return drain_.data(); }
+  void SetCursorHidden(bool hidden);
+
+  // For the renderer: stream time now (false while not running), and a watcher
+  // called on the GUI thread for every picture put on the screen.
+  std::function<bool(REFERENCE_TIME *)> streamTime;
+  std::function<void(const PresentedFrame &)> onPresented;
+
+protected:
+  void paintEvent(QPaintEvent *event) override;
+  bool event(QEvent *event) override;
+
+private:
+  void TakePosted();
+  bool Forward(QEvent *event);
+
+  std::mutex slotLock_;
+  std::condition_variable slotTaken_;
+  std::optional<VideoFrame> slot_;
+  std::atomic<long long> overwritten_{0};
+  bool callPending_ = false;
+
+  VideoFrame current_;
+  bool keepAspect_ = true;
+  QRect source_;
+  QColor border_ = Qt::black;
+  QPointer<QWidget> drain_;
+};
+
+} // namespace render

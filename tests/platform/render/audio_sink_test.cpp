@@ -1,0 +1,115 @@
+// The audio renderer's buffer: sound placed at its stream time, late sound dropped,
+// gains, pause, and a blocked writer released by Stop.
+#include "render/audio_sink.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+#include <vector>
+
+using namespace render;
+
+namespace {
+
+constexpr REFERENCE_TIME kMs = 10000;
+
+std::vector<float> Ramp(int frames) {
+  std::vector<float> v(static_cast<std::size_t>(frames) * 2);
+  for (int i = 0; i < frames; ++i) v[2 * i] = v[2 * i + 1] = static_cast<float>(i + 1) / 100000.0f;
+  return v;
+}
+
+std::vector<float> Pull(AudioSink &sink, int frames, REFERENCE_TIME when) {
+  std::vector<float> out(static_cast<std::size_t>(frames) * 2, -1.0f);
+  sink.Fill(out.data(), frames, when);
+  return out;
+}
+
+} // namespace
+
+TEST(AudioSink, PlacesSoundAtItsStreamTimeAndDropsWhatIsLate) {
+  AudioSink sink;
+  sink.Pause();
+  std::vector<float> ramp = Ramp(2000);
+  ASSERT_TRUE(sink.Write(ramp.data(), 2000, 10 * kMs)); // belongs 480 frames after stream 0
+  sink.Run(1000 * kMs);
+  std::vector<float> out = Pull(sink, 1024, 1000 * kMs);
+  EXPECT_EQ(out[2 * 479], 0.0f);
+  EXPECT_FLOAT_EQ(out[2 * 480], ramp[0]);
+  EXPECT_FLOAT_EQ(out[2 * 1023 + 1], ramp[2 * 543 + 1]);
+  // The device comes back 20 ms late: the frames that belonged there are gone.
+  out = Pull(sink, 100, 1000 * kMs + 1024 * 10000000LL / kAudioRate + 20 * kMs);
+  EXPECT_FLOAT_EQ(out[0], ramp[2 * (544 + 960)]);
+}
+
+TEST(AudioSink, PausedTakesNothingAndRunContinues) {
+  AudioSink sink;
+  sink.Pause();
+  std::vector<float> ramp = Ramp(1000);
+  ASSERT_TRUE(sink.Write(ramp.data(), 1000, 0));
+  std::vector<float> out = Pull(sink, 500, 0);
+  for (float v : out) ASSERT_EQ(v, 0.0f);
+  sink.Run(0);
+  out = Pull(sink, 500, 0);
+  EXPECT_FLOAT_EQ(out[0], ramp[0]);
+}
+
+TEST(AudioSink, VolumeAndBalanceAreSampleGains) {
+  EXPECT_NEAR(20 * std::log10(AudioSink::GainOf(-995)), -9.95, 1e-4);
+  EXPECT_EQ(AudioSink::GainOf(-10000), 0.0f);
+  EXPECT_EQ(AudioSink::GainOf(0), 1.0f);
+
+  AudioSink sink;
+  std::vector<float> ones(2000, 1.0f);
+  sink.Run(0);
+  sink.SetVolume(-995);
+  ASSERT_TRUE(sink.Write(ones.data(), 1000, 0));
+  std::vector<float> out = Pull(sink, 10, 0);
+  EXPECT_NEAR(20 * std::log10(out[0]), -9.95, 1e-3);
+  EXPECT_NEAR(20 * std::log10(out[1]), -9.95, 1e-3);
+  sink.SetVolume(0);
+  sink.SetBalance(2000); // left 20 dB down
+  out = Pull(sink, 10, 10 * 10000000LL / kAudioRate);
+  EXPECT_NEAR(20 * std::log10(out[0]), -20.0, 1e-3);
+  EXPECT_EQ(out[1], 1.0f);
+  sink.SetBalance(-10000); // right silent
+  out = Pull(sink, 10, 20 * 10000000LL / kAudioRate);
+  EXPECT_EQ(out[0], 1.0f);
+  EXPECT_EQ(out[1], 0.0f);
+  sink.SetBalance(0);
+  sink.SetVolume(-10000);
+  out = Pull(sink, 10, 30 * 10000000LL / kAudioRate);
+  for (float v : out) EXPECT_EQ(v, 0.0f);
+}
+
+TEST(AudioSink, StopAndFlushReleaseABlockedWriter) {
+  for (bool flush : {false, true}) {
+    AudioSink sink;
+    sink.Pause();
+    std::vector<float> second(kAudioRate * 2, 0.5f);
+    ASSERT_TRUE(sink.Write(second.data(), kAudioRate, 0)); // full now
+    bool result = true;
+    std::thread writer([&] { result = sink.Write(second.data(), 100, 10000000); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (flush) sink.BeginFlush();
+    else sink.Stop();
+    writer.join();
+    EXPECT_FALSE(result);
+    EXPECT_FALSE(sink.HasData());
+  }
+}
+
+TEST(AudioSink, ReportsTheEndOnceTheSoundPlayedOut) {
+  int ends = 0;
+  AudioSink sink([&] { ++ends; });
+  sink.Run(0);
+  std::vector<float> ramp = Ramp(100);
+  ASSERT_TRUE(sink.Write(ramp.data(), 100, 0));
+  sink.EndOfStream();
+  Pull(sink, 50, 0);
+  EXPECT_EQ(ends, 0);
+  Pull(sink, 100, 50 * 10000000LL / kAudioRate);
+  Pull(sink, 100, 150 * 10000000LL / kAudioRate);
+  EXPECT_EQ(ends, 1);
+}
