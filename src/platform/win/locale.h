@@ -4,10 +4,15 @@
 #include "com/types.h"
 
 using LCID = DWORD;
+using LCTYPE = DWORD;
 
-constexpr DWORD LOCALE_SENGLANGUAGE = 0x1001;
+constexpr LCTYPE LOCALE_SENGLANGUAGE = 0x1001;
 
-// Writes the asked information about the locale into data (size characters including
-// the terminating zero) and returns the number of characters written; 0 when nothing
-// is known about it.
-int GetLocaleInfoA(LCID lcid, DWORD type, char *data, int size);
+constexpr WORD PRIMARYLANGID(LCID lcid) { return static_cast<WORD>(lcid & 0x3FF); }
+
+// Writes the asked information about `locale` into data (size characters including the
+// terminating zero) and returns the number of characters written including the zero.
+// With size 0 it returns the size needed and writes nothing. Returns 0 for an unknown
+// locale or type, a null buffer or a buffer too small. A locale is known by its primary
+// language (English UK answers "English" like English US).
+int GetLocaleInfoA(LCID locale, LCTYPE type, char *data, int size);

@@ -1,0 +1,271 @@
+// The navigator's engine: one opened volume, the thread that runs the navigation
+// library's block loop, demultiplexes and paces the streams, and the commands that
+// the player sends. It talks to the graph only through NavOutput, so the filter
+// (navigator.h) is a thin adapter and the engine can be driven on its own.
+//
+// Threads: the caller's thread (the GUI) posts commands and reads snapshots; it
+// never waits on the navigator thread except in CommandState::Wait, which is bounded.
+// The navigator thread owns the navigation library handle while it runs.
+#pragma once
+
+#include "dshow/dvd.h"
+#include "dvd/demux.h"
+#include "dvd/disc_info.h"
+#include "dvd/nav_session.h"
+#include "dvd/state_record.h"
+#include "dvd/timecode.h"
+#include "dvd/timeline.h"
+#include "graph/dvd_stream.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace dvd {
+
+// The format a stream has from one sample on.
+struct StreamFormat {
+  StreamKind kind = StreamKind::Video;
+  AudioCoding coding = AudioCoding::None;
+  DvdVideoFormat video{};
+  DvdAudioFormat audio{};
+  DvdSubpictureFormat subpicture{};
+};
+
+struct SampleInfo {
+  bool hasTime = false;
+  REFERENCE_TIME start = 0;
+  bool discontinuity = false;
+  bool sync = false;
+  bool preroll = false;
+  const StreamFormat *newFormat = nullptr; // the stream's format changes with this sample
+};
+
+// Where the engine's output goes. Called on the navigator thread unless noted.
+class NavOutput {
+public:
+  virtual ~NavOutput() = default;
+  virtual void DeliverSample(StreamKind kind, const BYTE *data, std::size_t size, const SampleInfo &info) = 0;
+  // Begin and end a flush on every stream, then a new segment.
+  virtual void Flush() = 0;
+  virtual void EndOfStream() = 0;
+  // Decoders deliver what they hold (before a still).
+  virtual void Drain() = 0;
+  virtual void SetScanMode(bool scanning) = 0;
+  virtual void SetPalette(const DWORD entries[16]) = 0;
+  virtual void SetHighlight(const DvdHighlight &highlight) = 0;
+  virtual void SetSubpictureDisplay(bool on) = 0;
+  // Any thread.
+  virtual void Notify(LONG code, LONG_PTR param1, LONG_PTR param2) = 0;
+  // Any thread: the stream time now; false when the graph is not running.
+  virtual bool Now(REFERENCE_TIME *now) = 0;
+};
+
+// The outcome of one command, shared with the IDvdCmd handed to the caller.
+class CommandState {
+public:
+  void Start();
+  void Finish(HRESULT hr);
+  // Waits at most `ms` for the end: the command's result, or VFW_E_TIMEOUT.
+  HRESULT WaitEnd(int ms);
+  HRESULT WaitStart(int ms);
+  bool Done();
+
+private:
+  std::mutex lock_;
+  std::condition_variable cv_;
+  bool started_ = false, done_ = false;
+  HRESULT hr_ = S_OK;
+};
+
+// What the caller's thread may read at any time.
+struct Snapshot {
+  bool open = false;
+  bool streaming = false; // the thread runs (graph paused or running)
+  NavDomain domain = NavDomain::Stop;
+  int titleSet = 0;
+  int title = 0, chapter = 0, pgcn = 0, pgn = 0;
+  int menuId = 0;
+  FrameRate rate = FrameRate::Fps30;
+  DWORD prohibitedOps = 0;
+  int buttonCount = 0, currentButton = 0;
+  std::vector<ButtonArea> buttons;
+  LONG pictureWidth = 720, pictureHeight = 480;
+  int audio = 15;          // SPRM1
+  int subpicture = 62;     // SPRM2
+  int angle = 1, angleCount = 1;
+  bool still = false;
+  double speed = 1.0;      // negative: backwards
+  bool stopped = false;    // after the end of the disc's program or a read error
+};
+
+// A place to play from: a bookmark, or a time in a title.
+struct RestoreTarget {
+  StateRecord record;
+  bool bySector = true;    // seek to the VOBU by sector (bookmarks), else by time
+};
+
+class NavEngine {
+public:
+  explicit NavEngine(NavOutput *output);
+  ~NavEngine();
+  NavEngine(const NavEngine &) = delete;
+  NavEngine &operator=(const NavEngine &) = delete;
+
+  // Opens a volume (only while the thread does not run). S_OK, VFW_E_DVD_INVALID_DISC.
+  HRESULT Open(const std::string &path);
+  bool IsOpen() const;
+  // The disc's information; unchanged while open.
+  const DiscInfo &Disc() const { return disc_; }
+  LONGLONG TitleDuration(int title) const; // 90 kHz, -1 unknown or implausible
+
+  // The filter's states: Pause starts the thread parked, Run lets it read, Stop ends
+  // it (the caller unblocks downstream first).
+  void Pause();
+  void Run();
+  void Stop();
+
+  // Posts a command to the navigator thread. Null when the thread does not run.
+  std::shared_ptr<CommandState> Post(std::function<HRESULT(NavEngine &)> command);
+
+  Snapshot GetSnapshot() const;
+  // The picture on screen now: program chain time and its VOBU.
+  bool Shown(ShownVobu *vobu, LONGLONG *time90k) const;
+  // A bookmark of the point on screen.
+  bool MakeState(StateRecord *record) const;
+
+  void SetHmsfEvents(bool on) { hmsfEvents_ = on; }
+  void SetParentalEvents(bool on) { parentalEvents_ = on; }
+  bool ParentalEvents() const { return parentalEvents_; }
+
+  // --- Commands: run on the navigator thread through Post --------------------------
+  HRESULT DoPlayTitle(int title);
+  HRESULT DoPlayChapter(int title, int chapter);
+  HRESULT DoNextChapter();
+  HRESULT DoPrevChapter();
+  HRESULT DoReplayChapter();
+  HRESULT DoMenu(int menuId);
+  HRESULT DoResume();
+  HRESULT DoReturnFromSubmenu();
+  HRESULT DoStop();
+  HRESULT DoStillOff();
+  HRESULT DoSelectButton(int button);
+  HRESULT DoActivateButton();
+  HRESULT DoSelectAndActivateButton(int button);
+  HRESULT DoSelectRelativeButton(int direction);
+  HRESULT DoPointAt(POINT picture, bool activate); // a stored-picture point
+  HRESULT DoSetStreams(int audio, int subpicture, int display, int angle);
+  HRESULT DoPlayAtTime(int title, LONGLONG time90k); // title 0: the current one
+  HRESULT DoRestore(const StateRecord &record);
+  HRESULT DoScan(double speed);                      // 1 normal, >1 forward, <0 backward
+  HRESULT DoPauseNavigation(bool paused);
+
+private:
+  static constexpr HRESULT kPending = 0x00045001; // a command that finishes later
+
+  struct Command {
+    std::function<HRESULT(NavEngine &)> run;
+    std::shared_ptr<CommandState> state;
+  };
+
+  void ThreadMain();
+  bool RunCommands();
+  void Step();
+  // Waits until the stream time reaches `until` (or a command, pause or quit arrives),
+  // sending due time events. True when the time was reached.
+  bool WaitUntil(REFERENCE_TIME until, bool forever = false);
+  bool Interrupted();
+  REFERENCE_TIME NowOr(REFERENCE_TIME fallback);
+
+  // Blocks and events.
+  void OnBlock(const BYTE *data, std::size_t size);
+  bool DeliverPending();
+  void OnNavPacket();
+  void OnVtsChange(const NavEvent &ev);
+  void OnCellChange(const NavEvent &ev);
+  void OnHighlight(int button);
+  void OnStill(int seconds);
+  void OnStopped(bool error, const std::string &message);
+  void UpdateLocation();
+  void UpdateStreams();
+  void UpdateButtons(bool force);
+  void ShowHighlight(int button);
+  void FlushAll();
+  void LeaveStill(bool skip);
+  void AfterActivation();
+  void PrepareJump();
+  void QueueTimeMark(REFERENCE_TIME at, LONGLONG time90k);
+  void SendDueTimeMarks(REFERENCE_TIME now);
+  void EndScan(bool notify);
+  HRESULT Fail(); // maps the library's refusal
+  StreamSet CurrentStreams() const;
+  void SetFormats();
+
+  NavOutput *out_;
+  DiscInfo disc_;
+  std::vector<LONGLONG> titleDurations_;
+  std::unique_ptr<NavSession> session_;
+
+  // Shared with the caller's thread.
+  mutable std::mutex lock_;
+  std::condition_variable wake_;
+  std::deque<Command> commands_;
+  Snapshot snap_;
+  ShownHistory shown_;
+  bool threadRunning_ = false;
+  bool reading_ = false; // graph running
+  bool quit_ = false;
+  std::thread thread_;
+  std::atomic<bool> hmsfEvents_{false};
+  std::atomic<bool> parentalEvents_{false};
+
+  // Navigator thread only.
+  Timeline timeline_;
+  PciCopy pci_;
+  DsiCopy dsi_;
+  DWORD navSector_ = 0;
+  LONGLONG timeAtNav_ = 0;
+  int blockInVobu_ = 0;
+  bool haveNav_ = false;
+  bool idle_ = false;          // stopped: nothing to read until a command moves the machine
+  bool navPaused_ = false;     // IDvdControl2::Pause
+  struct Still {
+    bool active = false;
+    bool forever = false;
+    REFERENCE_TIME until = 0;
+  } still_;
+  bool discontinuity_[3] = {true, true, true};
+  bool expectSeekHop_ = false;
+  int noProgress_ = 0;
+  int audioId_ = -1, subpictureId_ = -1;
+  std::optional<StreamFormat> pendingFormat_[3];
+  StreamFormat formats_[3];
+  std::vector<BYTE> pendingBlock_;
+  int pendingIndex_ = 0;
+  struct TimeMark {
+    REFERENCE_TIME at;
+    LONGLONG time90k;
+  };
+  std::deque<TimeMark> marks_;
+  LONGLONG lastSecond_ = -1;
+  // Scans.
+  double speed_ = 1.0;
+  REFERENCE_TIME scanStreamBase_ = 0;
+  LONGLONG scanTimeBase_ = -1;
+  REFERENCE_TIME scanKeyTime_ = 0;
+  bool scanKeyDone_ = false;
+  // Restores and timed jumps.
+  std::optional<RestoreTarget> restore_;
+  int restorePhase_ = 0;
+  std::shared_ptr<CommandState> restoreCmd_;
+  std::shared_ptr<CommandState> currentCmd_;
+  LONGLONG prerollUntil_ = -1;
+};
+
+} // namespace dvd

@@ -1,0 +1,273 @@
+// The navigation library's events: navigation packets, title-set and cell changes,
+// streams, buttons and highlights, stills, and the end of playback.
+#include "dvd/engine.h"
+
+#include "dshow/evcode.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace dvd {
+namespace {
+constexpr REFERENCE_TIME kMargin = UNITS / 4; // start of new material after a jump
+}
+
+void NavEngine::OnNavPacket() {
+  session_->KeepNavPacket(&pci_, &dsi_);
+  DWORD sector = 0, length = 0;
+  session_->Position(&sector, &length);
+  navSector_ = sector;
+  timeAtNav_ = session_->CurrentTime();
+  blockInVobu_ = 0;
+  haveNav_ = true;
+  noProgress_ = std::max(0, noProgress_ - 1);
+  const REFERENCE_TIME now = NowOr(0);
+  Snapshot s = GetSnapshot();
+
+  if (restore_ && s.domain == NavDomain::Title) {
+    const StateRecord &r = restore_->record;
+    if (restorePhase_ == 0) {
+      bool moved = false;
+      if (restore_->bySector) moved = session_->SectorSearch(r.pgcSector);
+      if (!moved) moved = session_->TimeSearch(r.time90k);
+      if (restore_->bySector) {
+        // The title's pre-commands have run: now the streams can be set.
+        int audio = r.audio <= 7 ? r.audio : -1;
+        int spu = (r.subpicture & 0x3F) <= 31 ? (r.subpicture & 0x3F) : -1;
+        session_->SetStreams(audio, spu, (r.subpicture & 0x40) ? 1 : 0, r.angle > 1 ? r.angle : -1);
+      }
+      restorePhase_ = 1;
+      if (moved) return; // the VOBU we seek comes next
+    }
+    // Show the saved picture first: what lies before it is decoded and dropped.
+    prerollUntil_ = r.time90k;
+    LONGLONG skip = std::max<LONGLONG>(0, r.time90k - timeAtNav_);
+    timeline_.MapAt(pci_.vobuStart, pci_.vobuEnd, now + kMargin - TicksToRef(skip));
+    if (restoreCmd_) restoreCmd_->Finish(S_OK);
+    restoreCmd_.reset();
+    restore_.reset();
+    UpdateStreams();
+  }
+
+  REFERENCE_TIME start;
+  if (speed_ != 1.0) {
+    if (!scanKeyDone_ && scanTimeBase_ >= 0) out_->Drain();
+    if (scanTimeBase_ < 0) {
+      scanTimeBase_ = timeAtNav_;
+      scanStreamBase_ = now + kMargin;
+    }
+    scanKeyDone_ = false;
+    scanKeyTime_ = scanStreamBase_ + static_cast<REFERENCE_TIME>(
+                                         TicksToRef(std::llabs(timeAtNav_ - scanTimeBase_)) / std::abs(speed_));
+    start = scanKeyTime_;
+    timeline_.MapAt(pci_.vobuStart, pci_.vobuEnd, start);
+  } else {
+    start = timeline_.OnVobu(pci_.vobuStart, pci_.vobuEnd, now, kMargin);
+  }
+  ShownVobu shown;
+  shown.streamStart = start;
+  shown.time90k = timeAtNav_;
+  shown.duration90k = speed_ != 1.0 ? 0 : static_cast<LONGLONG>(pci_.vobuEnd - pci_.vobuStart);
+  shown.backwards = speed_ < 0;
+  shown.sector = navSector_;
+  shown.title = s.domain == NavDomain::Title ? s.title : 0;
+  shown.chapter = s.chapter;
+  shown.pgcn = s.pgcn;
+  shown.pgn = s.pgn;
+  {
+    std::lock_guard g(lock_);
+    shown_.Push(shown);
+  }
+  UpdateButtons(false);
+}
+
+void NavEngine::UpdateLocation() {
+  NavDomain domain = session_->Domain();
+  int title = 0, part = 0, t2 = 0, pgcn = 0, pgn = 0, angle = 1, angles = 1;
+  session_->TitlePart(&title, &part);
+  if (domain == NavDomain::Title) session_->TitleProgram(&t2, &pgcn, &pgn);
+  session_->Angle(&angle, &angles);
+  Snapshot old;
+  {
+    std::lock_guard g(lock_);
+    old = snap_;
+    snap_.domain = domain;
+    snap_.stopped = false;
+    if (domain == NavDomain::Title) {
+      snap_.title = title;
+      snap_.chapter = part;
+      snap_.pgcn = pgcn;
+      snap_.pgn = pgn;
+      snap_.menuId = 0;
+    } else {
+      snap_.title = 0;
+      snap_.chapter = 0;
+      // The menu id reads 0 when the menu was reached by program chain number.
+      snap_.menuId = part ? part : (domain == NavDomain::VideoManagerMenu ? 2 : 3);
+    }
+    snap_.angle = angle;
+    snap_.angleCount = angles;
+  }
+  if (domain != old.domain) out_->Notify(EC_DVD_DOMAIN_CHANGE, static_cast<LONG_PTR>(domain), 0);
+  if (domain == NavDomain::Title) {
+    bool newTitle = old.domain != NavDomain::Title || old.title != title;
+    if (newTitle) out_->Notify(EC_DVD_TITLE_CHANGE, title, 0);
+    if (newTitle || old.chapter != part) out_->Notify(EC_DVD_CHAPTER_START, part, 0);
+  } else if (speed_ != 1.0) {
+    EndScan(true);
+  }
+  if (angle != old.angle || angles != old.angleCount) out_->Notify(EC_DVD_ANGLE_CHANGE, angles, angle);
+}
+
+void NavEngine::OnVtsChange(const NavEvent &ev) {
+  {
+    std::lock_guard g(lock_);
+    snap_.titleSet = ev.newTitleSet > 0 ? ev.newTitleSet : 0;
+  }
+  UpdateLocation();
+  UpdateStreams();
+  SetFormats();
+  for (bool &d : discontinuity_) d = true;
+}
+
+void NavEngine::OnCellChange(const NavEvent &) {
+  UpdateLocation();
+  UpdateStreams();
+}
+
+void NavEngine::UpdateStreams() {
+  const int audio = session_->AudioRegister();
+  const int audioId = session_->AudioStreamId();
+  const int spu = session_->SubpictureRegister();
+  const int spuId = session_->SubpictureStreamId(true);
+  Snapshot old;
+  {
+    std::lock_guard g(lock_);
+    old = snap_;
+    snap_.audio = audio;
+    snap_.subpicture = spu;
+  }
+  if (audio != old.audio) out_->Notify(EC_DVD_AUDIO_STREAM_CHANGE, audio, 0);
+  if ((spu & 0x3F) != (old.subpicture & 0x3F) || (spu & 0x40) != (old.subpicture & 0x40))
+    out_->Notify(EC_DVD_SUBPICTURE_STREAM_CHANGE, spu & 0x3F, (spu & 0x40) ? TRUE : FALSE);
+  if ((spu & 0x40) != (old.subpicture & 0x40) || subpictureId_ != spuId) out_->SetSubpictureDisplay((spu & 0x40) != 0);
+  if (audioId != audioId_) {
+    audioId_ = audioId;
+    discontinuity_[1] = true;
+  }
+  if (spuId != subpictureId_) {
+    subpictureId_ = spuId;
+    discontinuity_[2] = true;
+  }
+  SetFormats();
+}
+
+void NavEngine::UpdateButtons(bool force) {
+  const int count = pci_.valid && pci_.highlightStatus ? pci_.buttonCount : 0;
+  const int current = count > 0 ? session_->CurrentButton() : 0;
+  Snapshot old;
+  {
+    std::lock_guard g(lock_);
+    old = snap_;
+    snap_.buttonCount = count;
+    snap_.currentButton = current;
+    snap_.buttons = count > 0 ? pci_.buttons : std::vector<ButtonArea>{};
+    snap_.prohibitedOps = pci_.prohibitedOps;
+  }
+  bool areasChanged = old.buttons.size() != static_cast<std::size_t>(count);
+  for (std::size_t i = 0; !areasChanged && i < old.buttons.size(); ++i) {
+    const ButtonArea &a = old.buttons[i], &b = pci_.buttons[i];
+    areasChanged = a.x0 != b.x0 || a.y0 != b.y0 || a.x1 != b.x1 || a.y1 != b.y1;
+  }
+  if (count != old.buttonCount || current != old.currentButton) out_->Notify(EC_DVD_BUTTON_CHANGE, count, current);
+  if (count > 0 && (force || areasChanged || current != old.currentButton)) ShowHighlight(current);
+  if (count == 0 && old.buttonCount > 0) ShowHighlight(0);
+  if (pci_.prohibitedOps != old.prohibitedOps) out_->Notify(EC_DVD_VALID_UOPS_CHANGE, pci_.prohibitedOps, 0);
+}
+
+void NavEngine::OnHighlight(int button) {
+  // One highlight event comes at the start even where there are no buttons.
+  if (!pci_.valid || !pci_.highlightStatus || pci_.buttonCount <= 0) return;
+  int old;
+  {
+    std::lock_guard g(lock_);
+    old = snap_.currentButton;
+    snap_.currentButton = button;
+  }
+  ShowHighlight(button);
+  if (old != button) out_->Notify(EC_DVD_BUTTON_CHANGE, pci_.buttonCount, button);
+}
+
+void NavEngine::ShowHighlight(int button) {
+  DvdHighlight h{};
+  NavHighlightArea area;
+  if (button > 0 && pci_.valid && session_->HighlightArea(pci_, button, false, &area)) {
+    h.visible = TRUE;
+    h.area = {area.x0, area.y0, area.x1 + 1, area.y1 + 1};
+    const DWORD p = area.palette;
+    for (int i = 0; i < 4; ++i) {
+      h.colour[i] = static_cast<BYTE>((p >> (16 + 4 * i)) & 0xF);
+      h.contrast[i] = static_cast<BYTE>((p >> (4 * i)) & 0xF);
+    }
+  }
+  out_->SetHighlight(h);
+}
+
+void NavEngine::OnStill(int seconds) {
+  out_->Drain();
+  noProgress_ = 0;
+  still_.active = true;
+  still_.forever = seconds >= 255;
+  const REFERENCE_TIME begin = std::max(NowOr(0), timeline_.DeliveredEnd());
+  still_.until = begin + static_cast<REFERENCE_TIME>(seconds) * UNITS;
+  int buttons;
+  {
+    std::lock_guard g(lock_);
+    snap_.still = true;
+    buttons = snap_.buttonCount;
+  }
+  out_->Notify(EC_DVD_STILL_ON, buttons > 0 ? FALSE : TRUE, still_.forever ? -1 : seconds);
+}
+
+void NavEngine::LeaveStill(bool skip) {
+  if (!still_.active) return;
+  still_.active = false;
+  if (skip) session_->StillSkip();
+  {
+    std::lock_guard g(lock_);
+    snap_.still = false;
+  }
+  out_->Notify(EC_DVD_STILL_OFF, 0, 0);
+}
+
+void NavEngine::OnStopped(bool error, const std::string &) {
+  if (error) {
+    out_->Notify(EC_DVD_WARNING, DVD_WARNING_Read, 0);
+    out_->Notify(EC_DVD_ERROR, DVD_ERROR_Unexpected, 0);
+  }
+  if (speed_ != 1.0) {
+    speed_ = 1.0;
+    out_->SetScanMode(false);
+  }
+  out_->EndOfStream();
+  idle_ = true;
+  pendingBlock_.clear();
+  if (restoreCmd_) restoreCmd_->Finish(error ? VFW_E_DVD_OPERATION_INHIBITED : VFW_E_DVD_CMD_CANCELLED);
+  restoreCmd_.reset();
+  restore_.reset();
+  NavDomain old;
+  {
+    std::lock_guard g(lock_);
+    old = snap_.domain;
+    snap_.domain = NavDomain::Stop;
+    snap_.stopped = true;
+    snap_.speed = 1.0;
+    snap_.title = snap_.chapter = 0;
+    snap_.buttonCount = snap_.currentButton = 0;
+    snap_.buttons.clear();
+  }
+  if (old != NavDomain::Stop) out_->Notify(EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_Stop, 0);
+  out_->Notify(EC_DVD_PLAYBACK_STOPPED, 0, 0);
+}
+
+} // namespace dvd

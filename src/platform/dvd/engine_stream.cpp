@@ -1,0 +1,256 @@
+// The navigator thread's block loop: demultiplexing, pacing against the graph clock,
+// time stamps, scans and the time events.
+#include "dvd/engine.h"
+
+#include "dshow/evcode.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dvd {
+namespace {
+constexpr REFERENCE_TIME kLead = UNITS;            // how far ahead of the clock data may go
+constexpr REFERENCE_TIME kScanLead = 3 * UNITS / 10;
+constexpr int kMaxNoProgress = 100000;             // events and blocks without a picture
+int Index(StreamKind k) { return k == StreamKind::Video ? 0 : k == StreamKind::Audio ? 1 : 2; }
+
+LONGLONG PtsDiff(LONGLONG a, LONGLONG b) {
+  constexpr LONGLONG wrap = 1LL << 33;
+  LONGLONG d = (a - b) % wrap;
+  if (d > wrap / 2) d -= wrap;
+  if (d < -wrap / 2) d += wrap;
+  return d;
+}
+} // namespace
+
+void NavEngine::Step() {
+  if (!pendingBlock_.empty()) {
+    DeliverPending();
+    return;
+  }
+  NavEvent ev = session_->Next();
+  if (++noProgress_ > kMaxNoProgress) {
+    // A disc whose program goes round without ever showing a picture.
+    out_->Notify(EC_DVD_WARNING, DVD_WARNING_InvalidDVD1_0Disc, 0);
+    OnStopped(true, "no progress");
+    return;
+  }
+  switch (ev.kind) {
+  case NavEvent::Block:
+    ++blockInVobu_;
+    OnBlock(ev.data, ev.size);
+    break;
+  case NavEvent::NavPacket: OnNavPacket(); break;
+  case NavEvent::Still: OnStill(ev.stillSeconds); break;
+  case NavEvent::Wait:
+    out_->Drain();
+    session_->WaitSkip();
+    break;
+  case NavEvent::HopChannel:
+    if (expectSeekHop_) expectSeekHop_ = false;
+    else FlushAll();
+    break;
+  case NavEvent::VtsChange: OnVtsChange(ev); break;
+  case NavEvent::CellChange: OnCellChange(ev); break;
+  case NavEvent::SpuStreamChange:
+  case NavEvent::AudioStreamChange: UpdateStreams(); break;
+  case NavEvent::Highlight: OnHighlight(ev.button); break;
+  case NavEvent::ClutChange: out_->SetPalette(ev.clut.data()); break;
+  case NavEvent::Stop: OnStopped(false, {}); break;
+  case NavEvent::Error: OnStopped(true, ev.error); break;
+  case NavEvent::Nop: break;
+  }
+}
+
+void NavEngine::OnBlock(const BYTE *data, std::size_t size) {
+  if (!data || size != kPackSize) return;
+  if (speed_ != 1.0 && haveNav_ && !scanKeyDone_ && blockInVobu_ > static_cast<int>(dsi_.firstRefEnd)) {
+    // The key frame of this VOBU is complete.
+    scanKeyDone_ = true;
+    out_->Drain();
+    if (speed_ < 0) {
+      if (navSector_ == 0 || !session_->SectorSearch(static_cast<LONGLONG>(navSector_) - 1)) {
+        EndScan(true); // back at the start of the title: play on from here
+        return;
+      }
+      expectSeekHop_ = true;
+      return;
+    }
+  }
+  if (speed_ != 1.0 && scanKeyDone_) return; // the rest of a VOBU in a scan
+  pendingBlock_.assign(data, data + size);
+  pendingIndex_ = 0;
+  DeliverPending();
+}
+
+bool NavEngine::DeliverPending() {
+  PesPacket packets[24];
+  int n = DemuxPack(pendingBlock_.data(), pendingBlock_.size(), packets, 24);
+  const bool scanning = speed_ != 1.0;
+  const bool inTitle = GetSnapshot().domain == NavDomain::Title;
+  for (int i = pendingIndex_; i < n; ++i) {
+    const PesPacket &p = packets[i];
+    bool deliver = false;
+    switch (p.kind) {
+    case StreamKind::Video: deliver = p.number == 0; break;
+    case StreamKind::Audio:
+      deliver = !scanning && audioId_ >= 0 && (p.coding == AudioCoding::Mpeg ? p.streamId : p.subId) == audioId_;
+      break;
+    case StreamKind::Subpicture: deliver = !scanning && subpictureId_ >= 0 && p.subId == subpictureId_; break;
+    default: break;
+    }
+    if (!deliver || !timeline_.Mapped()) continue;
+    const int k = Index(p.kind);
+    SampleInfo info;
+    LONGLONG titleTime = -1;
+    if (p.hasPts) {
+      info.hasTime = true;
+      if (scanning) {
+        info.start = scanKeyTime_;
+        titleTime = timeAtNav_;
+      } else {
+        info.start = timeline_.ToStream(p.pts);
+        titleTime = timeAtNav_ + PtsDiff(p.pts, pci_.vobuStart);
+      }
+      if (!WaitUntil(info.start - (scanning ? kScanLead : kLead))) {
+        pendingIndex_ = i; // go on from this packet after the command
+        return false;
+      }
+      if (prerollUntil_ >= 0 && titleTime < prerollUntil_) info.preroll = true;
+    }
+    info.discontinuity = discontinuity_[k] || (scanning && p.kind == StreamKind::Video && p.hasPts);
+    discontinuity_[k] = false;
+    info.sync = p.kind == StreamKind::Video ? p.startsKeyFrame : p.hasPts;
+    if (pendingFormat_[k]) {
+      formats_[k] = *pendingFormat_[k];
+      pendingFormat_[k].reset();
+      info.newFormat = &formats_[k];
+    }
+    out_->DeliverSample(p.kind, p.payload, p.size, info);
+    if (p.kind == StreamKind::Video) {
+      noProgress_ = 0;
+      if (titleTime >= 0 && inTitle && !info.preroll) {
+        LONGLONG second = titleTime / 90000;
+        bool advance = lastSecond_ < 0 || (speed_ < 0 ? second < lastSecond_ : second > lastSecond_);
+        if (advance) {
+          lastSecond_ = second;
+          QueueTimeMark(info.start, titleTime);
+        }
+      }
+    }
+  }
+  pendingBlock_.clear();
+  pendingIndex_ = 0;
+  return true;
+}
+
+void NavEngine::QueueTimeMark(REFERENCE_TIME at, LONGLONG time90k) {
+  marks_.push_back({at, time90k});
+  while (marks_.size() > 64) marks_.pop_front();
+}
+
+void NavEngine::SendDueTimeMarks(REFERENCE_TIME now) {
+  FrameRate rate = GetSnapshot().rate;
+  while (!marks_.empty() && marks_.front().at <= now) {
+    DVD_HMSF_TIMECODE tc = TimecodeFrom90k(marks_.front().time90k, rate);
+    marks_.pop_front();
+    if (hmsfEvents_)
+      out_->Notify(EC_DVD_CURRENT_HMSF_TIME, static_cast<LONG_PTR>(PackHmsf(tc)),
+                   static_cast<LONG_PTR>(PackBcdTime(tc, rate)));
+    else
+      out_->Notify(EC_DVD_CURRENT_TIME, static_cast<LONG_PTR>(PackBcdTime(tc, rate)),
+                   static_cast<LONG_PTR>(TimecodeFlags(rate)));
+  }
+}
+
+void NavEngine::FlushAll() {
+  out_->Flush();
+  timeline_.Break();
+  for (bool &d : discontinuity_) d = true;
+  pendingBlock_.clear();
+  pendingIndex_ = 0;
+  marks_.clear();
+  lastSecond_ = -1;
+}
+
+StreamSet NavEngine::CurrentStreams() const {
+  Snapshot s = GetSnapshot();
+  int ts = s.titleSet;
+  bool haveSet = ts >= 1 && ts <= static_cast<int>(disc_.titleSets.size());
+  switch (s.domain) {
+  case NavDomain::TitleSetMenu:
+    if (haveSet) return disc_.titleSets[static_cast<std::size_t>(ts - 1)].menus;
+    break;
+  case NavDomain::Title:
+    if (haveSet) return disc_.titleSets[static_cast<std::size_t>(ts - 1)].titles;
+    break;
+  default: break;
+  }
+  return disc_.videoManagerMenus;
+}
+
+void NavEngine::SetFormats() {
+  StreamSet set = CurrentStreams();
+  Snapshot s = GetSnapshot();
+  StreamFormat video;
+  video.kind = StreamKind::Video;
+  video.video.width = set.video.width;
+  video.video.height = set.video.height;
+  video.video.aspectX = set.video.wide ? 16 : 4;
+  video.video.aspectY = set.video.wide ? 9 : 3;
+  video.video.letterboxAllowed = set.video.letterboxAllowed ? TRUE : FALSE;
+  video.video.framesPerSecondTimes1000 = set.video.pal ? 25000 : 29970;
+
+  StreamFormat audio;
+  audio.kind = StreamKind::Audio;
+  if (audioId_ >= 0xC0) audio.coding = AudioCoding::Mpeg;
+  else if (audioId_ >= 0xA0) audio.coding = AudioCoding::Lpcm;
+  else if (audioId_ >= 0x88) audio.coding = AudioCoding::Dts;
+  else if (audioId_ >= 0x80) audio.coding = AudioCoding::Ac3;
+  audio.audio.sampleRate = 48000;
+  audio.audio.channels = 2;
+  if (s.audio >= 0 && s.audio < static_cast<int>(set.audio.size())) {
+    const AudioStreamInfo &a = set.audio[static_cast<std::size_t>(s.audio)];
+    audio.audio.sampleRate = a.sampleRate;
+    audio.audio.channels = a.channels;
+    audio.audio.bitsPerSample = a.bitsPerSample;
+    audio.audio.languageCode = a.language;
+  }
+
+  StreamFormat spu;
+  spu.kind = StreamKind::Subpicture;
+  int logical = s.subpicture & 0x3F;
+  if (logical < static_cast<int>(set.subpictureLanguages.size()))
+    spu.subpicture.languageCode = set.subpictureLanguages[static_cast<std::size_t>(logical)];
+
+  const StreamFormat next[3] = {video, audio, spu};
+  for (int k = 0; k < 3; ++k) {
+    const StreamFormat &cur = pendingFormat_[k] ? *pendingFormat_[k] : formats_[k];
+    bool same = cur.kind == next[k].kind && cur.coding == next[k].coding &&
+                std::memcmp(&cur.video, &next[k].video, sizeof cur.video) == 0 &&
+                std::memcmp(&cur.audio, &next[k].audio, sizeof cur.audio) == 0 &&
+                std::memcmp(&cur.subpicture, &next[k].subpicture, sizeof cur.subpicture) == 0;
+    if (!same) pendingFormat_[k] = next[k];
+  }
+  std::lock_guard g(lock_);
+  snap_.pictureWidth = video.video.width;
+  snap_.pictureHeight = video.video.height;
+  snap_.rate = set.video.pal ? FrameRate::Fps25 : FrameRate::Fps30;
+}
+
+void NavEngine::EndScan(bool notify) {
+  if (speed_ == 1.0) return;
+  speed_ = 1.0;
+  scanTimeBase_ = -1;
+  out_->SetScanMode(false);
+  FlushAll();
+  if (haveNav_ && GetSnapshot().domain == NavDomain::Title && session_->SectorSearch(navSector_))
+    expectSeekHop_ = true;
+  {
+    std::lock_guard g(lock_);
+    snap_.speed = 1.0;
+  }
+  if (notify) out_->Notify(EC_DVD_PLAYBACK_RATE_CHANGE, 10000, 0);
+}
+
+} // namespace dvd

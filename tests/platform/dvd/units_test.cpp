@@ -1,0 +1,297 @@
+// Pure pieces of the navigator: time codes, languages, pointing, bookmark records and
+// the pack demultiplexer.
+#include "dshow/errors.h"
+#include "dvd/demux.h"
+#include "dvd/languages.h"
+#include "dvd/pointing.h"
+#include "dvd/state_record.h"
+#include "dvd/timecode.h"
+#include "support/fixtures.h"
+#include "win/locale.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace dvd;
+
+TEST(Timecode, BcdPackingPutsEachDigitInItsNibble) {
+  // 12:34:56 frame 23 at 30 fps: hour units 2 in 28-31, hour tens 1 in 24-27, ...
+  DVD_HMSF_TIMECODE tc{12, 34, 56, 23};
+  DWORD packed = PackBcdTime(tc, FrameRate::Fps30);
+  EXPECT_EQ(packed >> 28, 2u);
+  EXPECT_EQ((packed >> 24) & 0xF, 1u);
+  EXPECT_EQ((packed >> 20) & 0xF, 4u);
+  EXPECT_EQ((packed >> 16) & 0xF, 3u);
+  EXPECT_EQ((packed >> 12) & 0xF, 6u);
+  EXPECT_EQ((packed >> 8) & 0xF, 5u);
+  EXPECT_EQ((packed >> 4) & 0xF, 3u);
+  EXPECT_EQ((packed >> 2) & 0x3, 2u);
+  EXPECT_EQ(packed & 0x3, 3u);
+  EXPECT_EQ(packed, 0x2143653Bu);
+  EXPECT_EQ(PackBcdTime({1, 2, 3, 4}, FrameRate::Fps25), 0x10203041u);
+
+  DVD_HMSF_TIMECODE back{};
+  FrameRate rate{};
+  ASSERT_TRUE(UnpackBcdTime(packed, &back, &rate));
+  EXPECT_EQ(rate, FrameRate::Fps30);
+  EXPECT_EQ(back.bHours, 12);
+  EXPECT_EQ(back.bMinutes, 34);
+  EXPECT_EQ(back.bSeconds, 56);
+  EXPECT_EQ(back.bFrames, 23);
+  EXPECT_FALSE(UnpackBcdTime(0xA0000001u, &back, &rate)); // not a decimal digit
+  EXPECT_FALSE(UnpackBcdTime(0x00000002u, &back, &rate)); // unknown rate code
+}
+
+TEST(Timecode, HmsfAndTicks) {
+  EXPECT_EQ(PackHmsf({1, 2, 3, 4}), 0x04030201u);
+  DVD_HMSF_TIMECODE tc = TimecodeFrom90k(90000LL * 3723 + 45000, FrameRate::Fps25);
+  EXPECT_EQ(tc.bHours, 1);
+  EXPECT_EQ(tc.bMinutes, 2);
+  EXPECT_EQ(tc.bSeconds, 3);
+  EXPECT_EQ(tc.bFrames, 12);
+  EXPECT_EQ(TimecodeFrom90k(-5, FrameRate::Fps30).bSeconds, 0);
+  EXPECT_EQ(TimecodeFrom90k(90000LL * 3600 * 120, FrameRate::Fps30).bHours, 99);
+  EXPECT_EQ(TimecodeTo90k({0, 1, 2, 15}, FrameRate::Fps30), 62 * 90000LL + 45000);
+}
+
+TEST(Languages, DiscCodesMapToIdentifiersWithEnglishNames) {
+  EXPECT_EQ(LcidFromIsoCode(IsoCode('e', 'n')), 0x0409u);
+  EXPECT_EQ(LcidFromIsoCode(IsoCode('i', 't')), 0x0410u);
+  EXPECT_EQ(LcidFromIsoCode(IsoCode('F', 'R')), 0x040Cu);
+  EXPECT_EQ(LcidFromIsoCode(IsoCode('d', 'e')), 0x0407u);
+  EXPECT_EQ(LcidFromIsoCode(IsoCode('e', 's')), 0x0C0Au);
+  EXPECT_EQ(LcidFromIsoCode(IsoCode('j', 'a')), 0x0411u);
+  EXPECT_EQ(LcidFromIsoCode(0), 0u);
+  EXPECT_EQ(LcidFromIsoCode(0xFFFF), 0u);
+  EXPECT_EQ(LcidFromIsoCode(IsoCode('x', 'x')), 0u);
+
+  // Every code a disc may carry has a name.
+  int known = 0;
+  for (char a = 'a'; a <= 'z'; ++a)
+    for (char b = 'a'; b <= 'z'; ++b) {
+      DWORD lcid = LcidFromIsoCode(IsoCode(a, b));
+      if (!lcid) continue;
+      ++known;
+      char name[64];
+      EXPECT_GT(GetLocaleInfoA(lcid, LOCALE_SENGLANGUAGE, name, sizeof name), 1) << a << b;
+    }
+  EXPECT_GE(known, 40);
+}
+
+TEST(Locale, EnglishLanguageNames) {
+  char buf[32];
+  EXPECT_EQ(GetLocaleInfoA(0x0410, LOCALE_SENGLANGUAGE, buf, sizeof buf), 8);
+  EXPECT_STREQ(buf, "Italian");
+  EXPECT_EQ(GetLocaleInfoA(0x0809, LOCALE_SENGLANGUAGE, buf, sizeof buf), 8); // English (UK)
+  EXPECT_STREQ(buf, "English");
+  EXPECT_EQ(GetLocaleInfoA(0x0C1A, LOCALE_SENGLANGUAGE, buf, sizeof buf), 8);
+  EXPECT_STREQ(buf, "Serbian");
+  EXPECT_EQ(GetLocaleInfoA(0x041A, LOCALE_SENGLANGUAGE, buf, sizeof buf), 9);
+  EXPECT_STREQ(buf, "Croatian");
+  EXPECT_EQ(GetLocaleInfoA(0x0410, LOCALE_SENGLANGUAGE, nullptr, 0), 8); // size query
+  EXPECT_EQ(GetLocaleInfoA(0x0410, LOCALE_SENGLANGUAGE, buf, 7), 0);     // too small
+  EXPECT_EQ(GetLocaleInfoA(0x0400, LOCALE_SENGLANGUAGE, buf, sizeof buf), 0);
+  EXPECT_EQ(GetLocaleInfoA(0x04FF, LOCALE_SENGLANGUAGE, buf, sizeof buf), 0);
+  EXPECT_EQ(GetLocaleInfoA(0x0409, 0x1002, buf, sizeof buf), 0);
+  EXPECT_EQ(GetLocaleInfoA(0x0409, LOCALE_SENGLANGUAGE, nullptr, 10), 0);
+}
+
+TEST(Pointing, MapsThroughScalingAndLetterbox) {
+  POINT p{};
+  // Native size.
+  ASSERT_TRUE(WindowToPicture({0, 0, 720, 480}, 720, 480, {160, 120}, &p));
+  EXPECT_EQ(p.x, 160);
+  EXPECT_EQ(p.y, 120);
+  // Twice the size.
+  ASSERT_TRUE(WindowToPicture({0, 0, 1440, 960}, 720, 480, {1119, 359}, &p));
+  EXPECT_EQ(p.x, 559);
+  EXPECT_EQ(p.y, 179);
+  // 16:9 letterboxed in a 4:3 window: 640 x 360 picture at y 60..420.
+  ASSERT_TRUE(WindowToPicture({0, 60, 640, 420}, 720, 576, {320, 240}, &p));
+  EXPECT_EQ(p.x, 360);
+  EXPECT_EQ(p.y, 288);
+  EXPECT_FALSE(WindowToPicture({0, 60, 640, 420}, 720, 576, {320, 30}, &p)); // on the bar
+  EXPECT_FALSE(WindowToPicture({0, 60, 640, 420}, 720, 576, {320, 420}, &p)); // exclusive bottom
+  EXPECT_FALSE(WindowToPicture({0, 0, 0, 0}, 720, 576, {0, 0}, &p));
+  // The last window pixel maps into the picture.
+  ASSERT_TRUE(WindowToPicture({10, 10, 373, 251}, 720, 480, {372, 250}, &p));
+  EXPECT_EQ(p.x, 719);
+  EXPECT_EQ(p.y, 479);
+
+  std::vector<ButtonArea> buttons = {{1, 160, 120, 559, 179}, {2, 160, 200, 559, 259}};
+  EXPECT_EQ(ButtonAt(buttons, {160, 120}), 1);
+  EXPECT_EQ(ButtonAt(buttons, {559, 179}), 1); // inclusive edges
+  EXPECT_EQ(ButtonAt(buttons, {300, 230}), 2);
+  EXPECT_EQ(ButtonAt(buttons, {300, 190}), 0);
+}
+
+namespace {
+StateRecord SampleState() {
+  StateRecord s;
+  s.discId = 0x0123456789ABCDEFull;
+  s.domain = 4;
+  s.title = 1;
+  s.chapter = 2;
+  s.pgcn = 1;
+  s.pgn = 2;
+  s.time90k = 6 * 90000 + 24000;
+  s.pgcSector = 300;
+  s.audio = 1;
+  s.subpicture = 0x40;
+  s.angle = 1;
+  return s;
+}
+} // namespace
+
+TEST(StateRecord, RoundTripsAndRefusesDamage) {
+  std::vector<BYTE> bytes = SerializeState(SampleState());
+  ASSERT_EQ(bytes.size(), kStateRecordSize);
+  StateRecord back;
+  ASSERT_EQ(ParseState(bytes.data(), bytes.size(), &back), S_OK);
+  EXPECT_EQ(back.discId, 0x0123456789ABCDEFull);
+  EXPECT_EQ(back.chapter, 2);
+  EXPECT_EQ(back.time90k, 6 * 90000 + 24000);
+  EXPECT_EQ(back.audio, 1);
+  EXPECT_EQ(back.subpicture, 0x40);
+
+  for (std::size_t n = 0; n < bytes.size(); ++n)
+    EXPECT_EQ(ParseState(bytes.data(), n, &back), VFW_E_DVD_STATE_CORRUPT) << "truncated at " << n;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (i == 4 || i == 5) continue; // the version field
+    std::vector<BYTE> damaged = bytes;
+    damaged[i] ^= 0x10;
+    EXPECT_EQ(ParseState(damaged.data(), damaged.size(), &back), VFW_E_DVD_STATE_CORRUPT) << "byte " << i;
+  }
+  std::vector<BYTE> newer = bytes;
+  newer[4] = 2;
+  EXPECT_EQ(ParseState(newer.data(), newer.size(), &back), VFW_E_DVD_STATE_WRONG_VERSION);
+
+  // Well-formed records with values no navigator writes are refused too.
+  StateRecord bad = SampleState();
+  bad.domain = 9;
+  std::vector<BYTE> b1 = SerializeState(bad);
+  EXPECT_EQ(ParseState(b1.data(), b1.size(), &back), VFW_E_DVD_STATE_CORRUPT);
+  bad = SampleState();
+  bad.audio = 9;
+  std::vector<BYTE> b2 = SerializeState(bad);
+  EXPECT_EQ(ParseState(b2.data(), b2.size(), &back), VFW_E_DVD_STATE_CORRUPT);
+  bad = SampleState();
+  bad.title = 0; // a title domain without a title
+  std::vector<BYTE> b3 = SerializeState(bad);
+  EXPECT_EQ(ParseState(b3.data(), b3.size(), &back), VFW_E_DVD_STATE_CORRUPT);
+}
+
+namespace {
+// Builds a pack: MPEG-2 pack header, then the given PES packets, then padding.
+std::vector<BYTE> MakePack(const std::vector<std::vector<BYTE>> &packets) {
+  std::vector<BYTE> pack = {0, 0, 1, 0xBA, 0x44, 0, 4, 0, 4, 1, 0x01, 0x89, 0xC3, 0xF8};
+  for (const auto &p : packets) pack.insert(pack.end(), p.begin(), p.end());
+  std::size_t left = kPackSize - pack.size();
+  if (left >= 6) {
+    std::size_t n = left - 6;
+    std::vector<BYTE> pad = {0, 0, 1, 0xBE, static_cast<BYTE>(n >> 8), static_cast<BYTE>(n)};
+    pad.resize(left, 0xFF);
+    pack.insert(pack.end(), pad.begin(), pad.end());
+  }
+  return pack;
+}
+
+std::vector<BYTE> Pes(BYTE id, const std::vector<BYTE> &body, long long pts = -1) {
+  std::vector<BYTE> h = {0x80, static_cast<BYTE>(pts >= 0 ? 0x80 : 0), static_cast<BYTE>(pts >= 0 ? 5 : 0)};
+  if (pts >= 0) {
+    h.push_back(static_cast<BYTE>(0x21 | ((pts >> 29) & 0x0E)));
+    h.push_back(static_cast<BYTE>(pts >> 22));
+    h.push_back(static_cast<BYTE>(((pts >> 14) & 0xFE) | 1));
+    h.push_back(static_cast<BYTE>(pts >> 7));
+    h.push_back(static_cast<BYTE>(((pts << 1) & 0xFE) | 1));
+  }
+  std::size_t len = h.size() + body.size();
+  std::vector<BYTE> out = {0, 0, 1, id, static_cast<BYTE>(len >> 8), static_cast<BYTE>(len)};
+  out.insert(out.end(), h.begin(), h.end());
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+} // namespace
+
+TEST(Demux, SplitsPrivateStreamsAndStripsTheirHeaders) {
+  std::vector<BYTE> video = {0, 0, 1, 0xB3, 1, 2, 3};
+  std::vector<BYTE> ac3 = {0x81, 1, 0, 1, 0x0B, 0x77, 9};             // sub-stream, 3-byte header, frame
+  std::vector<BYTE> lpcm = {0xA0, 1, 0, 4, 0, 0x81, 0x80, 0x11, 0x22}; // 0x81: 24 bit, 48 kHz, 2 channels
+  std::vector<BYTE> spu = {0x21, 0xAA, 0xBB};
+  std::vector<BYTE> mp2 = {0xFF, 0xFD};
+  auto pack = MakePack({Pes(0xE0, video, 0x1FFFFFFFFLL), Pes(0xBD, ac3, 3003), Pes(0xBD, lpcm),
+                        Pes(0xBD, spu, 90000), Pes(0xC1, mp2)});
+  PesPacket out[8];
+  ASSERT_EQ(DemuxPack(pack.data(), pack.size(), out, 8), 5);
+  EXPECT_EQ(out[0].kind, StreamKind::Video);
+  EXPECT_TRUE(out[0].hasPts);
+  EXPECT_EQ(out[0].pts, 0x1FFFFFFFFLL);
+  EXPECT_TRUE(out[0].startsKeyFrame);
+  EXPECT_EQ(std::vector<BYTE>(out[0].payload, out[0].payload + out[0].size), video);
+  EXPECT_EQ(out[1].coding, AudioCoding::Ac3);
+  EXPECT_EQ(out[1].number, 1);
+  EXPECT_EQ(out[1].pts, 3003);
+  EXPECT_EQ(std::vector<BYTE>(out[1].payload, out[1].payload + out[1].size), (std::vector<BYTE>{0x0B, 0x77, 9}));
+  EXPECT_EQ(out[2].coding, AudioCoding::Lpcm);
+  EXPECT_FALSE(out[2].hasPts);
+  EXPECT_EQ(out[2].lpcm.channels, 2);
+  EXPECT_EQ(out[2].lpcm.sampleRate, 48000);
+  EXPECT_EQ(out[2].lpcm.bitsPerSample, 24);
+  EXPECT_EQ(std::vector<BYTE>(out[2].payload, out[2].payload + out[2].size), (std::vector<BYTE>{0x11, 0x22}));
+  EXPECT_EQ(out[3].kind, StreamKind::Subpicture);
+  EXPECT_EQ(out[3].number, 1);
+  EXPECT_EQ(out[3].size, 2u);
+  EXPECT_EQ(out[4].coding, AudioCoding::Mpeg);
+  EXPECT_EQ(out[4].number, 1);
+}
+
+TEST(Demux, RefusesMalformedPacks) {
+  PesPacket out[8];
+  auto good = MakePack({Pes(0xE0, {1, 2, 3})});
+  std::vector<BYTE> bad = good;
+  bad[3] = 0xBB; // not a pack header
+  EXPECT_EQ(DemuxPack(bad.data(), bad.size(), out, 8), -1);
+  bad = good;
+  bad[18] = 0x40; // PES length runs past the pack
+  EXPECT_EQ(DemuxPack(bad.data(), bad.size(), out, 8), -1);
+  EXPECT_EQ(DemuxPack(good.data(), 10, out, 8), -1);
+  EXPECT_EQ(DemuxPack(nullptr, 2048, out, 8), -1);
+  // A short private-stream packet cannot hold its sub-stream header.
+  auto shortAc3 = MakePack({Pes(0xBD, {0x80, 1})});
+  EXPECT_EQ(DemuxPack(shortAc3.data(), shortAc3.size(), out, 8), -1);
+  // More packets than room: the count stops at maxOut.
+  auto many = MakePack({Pes(0xE0, {1}), Pes(0xE0, {2}), Pes(0xE0, {3})});
+  EXPECT_EQ(DemuxPack(many.data(), many.size(), out, 2), 2);
+}
+
+TEST(Demux, ReadsTheTestDiscTitleSet) {
+  std::ifstream f(FixturePath("ntsc_menu/VIDEO_TS/VTS_01_1.VOB"), std::ios::binary);
+  if (!f) GTEST_SKIP() << "test discs not built";
+  std::vector<BYTE> vob((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(vob.size() % kPackSize, 0u);
+  std::map<std::pair<int, int>, int> counts; // (kind, sub id or stream id) -> packets
+  int keyFrames = 0, withPts = 0;
+  for (std::size_t off = 0; off < vob.size(); off += kPackSize) {
+    PesPacket out[16];
+    int n = DemuxPack(vob.data() + off, kPackSize, out, 16);
+    ASSERT_GE(n, 0) << "pack " << off / kPackSize;
+    for (int i = 0; i < n; ++i) {
+      counts[{static_cast<int>(out[i].kind), out[i].subId ? out[i].subId : out[i].streamId}]++;
+      keyFrames += out[i].startsKeyFrame;
+      withPts += out[i].hasPts;
+    }
+  }
+  EXPECT_GT((counts[{static_cast<int>(StreamKind::Video), 0xE0}]), 500);
+  EXPECT_GT((counts[{static_cast<int>(StreamKind::Audio), 0x80}]), 10);  // AC-3 English
+  EXPECT_GT((counts[{static_cast<int>(StreamKind::Audio), 0xC0}]), 10);  // MPEG Italian
+  EXPECT_GT((counts[{static_cast<int>(StreamKind::Subpicture), 0x20}]), 0);
+  EXPECT_GT((counts[{static_cast<int>(StreamKind::Navigation), 0xBF}]), 40);
+  EXPECT_GE(keyFrames, 36); // a group of pictures every 15 frames, 540 frames in all
+  EXPECT_GT(withPts, 100);
+}
