@@ -141,7 +141,8 @@ protected:
 
   HRESULT QueryExtraInterface(REFIID iid, void **object) override {
     HRESULT hr = E_NOINTERFACE;
-    (void)object; // unused when Extra is empty
+    (void)iid; // both unused when Extra is empty
+    (void)object;
     (void)((iid == IidOf<Extra>() ? (hr = Expose(static_cast<Extra *>(this), object), true) : false) || ...);
     return hr;
   }
