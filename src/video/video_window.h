@@ -141,7 +141,10 @@ private:
   void PlaceRenderer();
   void DetachFromGraph();
   void HookParent();
-  void ShowPopupMenu(const QPoint &screenPoint);
+  // The context-menu request: the popup menu (at the cursor while full screen; there,
+  // without a menu, nothing). False when the parent's handling is due.
+  bool ContextMenu(const QPoint &global);
+  void ContextMenuOnRelease(const QPoint &local, const QPoint &global);
   void RaiseResize();
   // X and Y handed to the mouse events: the cursor's screen position while full screen.
   QPoint MousePoint(const QPoint &local) const;

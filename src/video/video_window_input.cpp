@@ -5,6 +5,7 @@
 #include "framework/application.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -145,33 +146,50 @@ void TVideoWindow::mouseReleaseEvent(QMouseEvent *event) {
   if (click) Application().Guard(this, [this] {
       if (OnClick) OnClick(this);
     });
+  if (button == mbRight) ContextMenuOnRelease(local, event->globalPosition().toPoint());
 }
 
 // --- context menu and focus ---------------------------------------------------
 
-void TVideoWindow::ShowPopupMenu(const QPoint &screenPoint) {
-  popupMenu_->SetPopupComponent(this);
-  popupMenu_->Popup(screenPoint.x(), screenPoint.y());
+// A right-button release raises the context-menu request after OnMouseUp, also when
+// the renderer's window drained it here (as a default window procedure would); so a
+// right click on a menu button activates it and then opens the menu. The request the
+// display makes by itself on the press is therefore passed over.
+void TVideoWindow::contextMenuEvent(QContextMenuEvent *event) {
+  if (event->reason() == QContextMenuEvent::Mouse && event->spontaneous()) {
+    event->accept();
+    return;
+  }
+  // Not handled here: the toolkit passes the event on to the parent.
+  event->setAccepted(ContextMenu(event->globalPos()));
 }
 
-void TVideoWindow::contextMenuEvent(QContextMenuEvent *event) {
+void TVideoWindow::ContextMenuOnRelease(const QPoint &local, const QPoint &global) {
+  if (ContextMenu(global)) return;
+  if (QWidget *parent = parentWidget()) {
+    QContextMenuEvent passed(QContextMenuEvent::Mouse, mapToParent(local), global);
+    QCoreApplication::sendEvent(parent, &passed);
+  }
+}
+
+bool TVideoWindow::ContextMenu(const QPoint &global) {
   const bool popup = popupMenu_ && popupMenu_->AutoPopup();
   if (fullScreen_) {
     // Full screen: the menu at the cursor, or nothing; never passed on.
     if (popup) {
       POINT cursor = {};
       GetCursorPos(&cursor);
-      ShowPopupMenu(QPoint(cursor.x, cursor.y));
+      popupMenu_->SetPopupComponent(this);
+      popupMenu_->Popup(cursor.x, cursor.y);
     }
-    event->accept();
-    return;
+    return true;
   }
   if (popup) {
-    ShowPopupMenu(event->globalPos());
-    event->accept();
-    return;
+    popupMenu_->SetPopupComponent(this);
+    popupMenu_->Popup(global.x(), global.y());
+    return true;
   }
-  event->ignore();
+  return false;
 }
 
 void TVideoWindow::focusInEvent(QFocusEvent *event) {

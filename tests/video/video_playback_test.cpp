@@ -251,6 +251,31 @@ TEST_F(VideoPlaybackTest, PointingHighlightsAButtonAndClickingStartsItsTitleInFu
   EXPECT_TRUE(errors.empty());
 }
 
+// A right click on a menu button activates it on the release, then opens the popup.
+TEST_F(VideoPlaybackTest, ARightClickOnAMenuButtonActivatesItAndOpensThePopupMenu) {
+  TPopupMenu popup;
+  popup.addAction("Play");
+  video->SetPopupMenu(&popup);
+  PlayDisc();
+  Pointer({"mousemove", "10", "10"});
+  const QPoint button = OnScreen(kTitle2Button.center());
+  Pointer({"mousemove", QString::number(button.x()), QString::number(button.y()), "click", "3"});
+  EXPECT_TRUE(WaitFor([&] { return popup.isVisible(); })) << "no popup menu";
+  EXPECT_EQ(popup.pos(), button);
+  EXPECT_TRUE(WaitFor([this] { return Domain() == DVD_DOMAIN_Title && CurrentTitle() == 2; })) << "title 2 did not start";
+  popup.hide();
+
+  video->SetFullScreen(true);
+  ASSERT_TRUE(WaitFor([&] { return rendererWidget->isWindow(); }));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(rendererWidget));
+  QTest::qWait(300);
+  Pointer({"mousemove", "600", "500", "click", "3"});
+  EXPECT_TRUE(WaitFor([&] { return popup.isVisible(); })) << "no popup menu in full screen";
+  EXPECT_EQ(popup.pos(), QPoint(600, 500));
+  popup.hide();
+  EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(VideoPlaybackTest, WithoutAGraphMovingAndClickingDoNothing) {
   const int windows = static_cast<int>(QApplication::topLevelWidgets().size());
   const QPoint centre = video->mapToGlobal(video->rect().center());

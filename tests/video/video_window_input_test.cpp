@@ -133,6 +133,29 @@ TEST_F(VideoInputTest, InFullScreenTheMenuPopsUpAtTheCursorOrNothingHappens) {
   EXPECT_EQ(host.contextMenus, 0);
 }
 
+TEST_F(VideoInputTest, ARightButtonReleaseRaisesMouseUpThenTheMenu) {
+  menu.addAction("Play");
+  video->SetPopupMenu(&menu);
+  bool openAtMouseUp = true;
+  video->OnMouseUp = [&](QObject *, TMouseButton, TShiftState, int, int) { openAtMouseUp = menu.isVisible(); };
+  // As the renderer's window drains it.
+  Send(QEvent::MouseButtonPress, QPoint(30, 40), Qt::RightButton, Qt::RightButton);
+  EXPECT_FALSE(menu.isVisible());
+  Send(QEvent::MouseButtonRelease, QPoint(30, 40), Qt::RightButton, Qt::NoButton);
+  EXPECT_FALSE(openAtMouseUp);
+  EXPECT_TRUE(menu.isVisible());
+  EXPECT_EQ(menu.pos(), video->mapToGlobal(QPoint(30, 40)));
+  EXPECT_EQ(host.contextMenus, 0);
+}
+
+TEST_F(VideoInputTest, ARightButtonReleaseWithoutAMenuGoesToTheParentExceptInFullScreen) {
+  Send(QEvent::MouseButtonRelease, QPoint(30, 40), Qt::RightButton, Qt::NoButton);
+  EXPECT_EQ(host.contextMenus, 1);
+  video->SetFullScreen(true);
+  Send(QEvent::MouseButtonRelease, QPoint(30, 40), Qt::RightButton, Qt::NoButton);
+  EXPECT_EQ(host.contextMenus, 1);
+}
+
 TEST_F(VideoInputTest, AMenuThatGoesAwayIsForgotten) {
   auto *gone = new TPopupMenu;
   video->SetPopupMenu(gone);
