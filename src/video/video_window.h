@@ -139,7 +139,6 @@ private:
   void AdoptBuilderRenderer();
   // Places the renderer's picture over this control (not while full screen).
   void PlaceRenderer();
-  void DetachFromGraph();
   void HookParent();
   // The context-menu request: the popup menu (at the cursor while full screen; there,
   // without a menu, nothing). False when the parent's handling is due.
