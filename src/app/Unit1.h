@@ -5,6 +5,8 @@
 #include "engine/dvd_timecode.h"
 #include "framework/forms.h"
 
+#include <string>
+
 class TFilterGraph;
 class TImageList;
 class TJvColorTrackBar;
@@ -104,6 +106,9 @@ public:
   void sBitBtn12Click(QObject *Sender);
   void ApriQuovadelControlpanel1Click(QObject *Sender);
   void oolbar1Click(QObject *Sender);
+
+private:
+  void PlayDvdVolume(const std::u16string &path);
 };
 
 extern TFormDVDPlayer *FormDVDPlayer;

@@ -1,5 +1,7 @@
 #include "app/Unit3.h"
 
+#include "app/Unit1.h"
+
 TForm3 *Form3 = nullptr;
 
 TForm3::TForm3(QObject *owner) : TForm(owner) { LoadForm3Layout(this); }
@@ -10,6 +12,12 @@ TForm3::~TForm3() {
 
 void TForm3::FormCreate(QObject *) {}
 
-void TForm3::VideoWindowDblClick(QObject *) {}
-void TForm3::VideoWindowMouseMove(QObject *, TShiftState, int, int) {}
-void TForm3::VideoWindowMouseUp(QObject *, TMouseButton, TShiftState, int, int) {}
+void TForm3::VideoWindowDblClick(QObject *Sender) { FormDVDPlayer->btFullScreenClick(Sender); }
+
+void TForm3::VideoWindowMouseMove(QObject *Sender, TShiftState Shift, int X, int Y) {
+  FormDVDPlayer->VideoWindowMouseMove(Sender, Shift, X, Y);
+}
+
+void TForm3::VideoWindowMouseUp(QObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+  FormDVDPlayer->VideoWindowMouseUp(Sender, Button, Shift, X, Y);
+}

@@ -5,7 +5,7 @@
 
 class TImage;
 class TsSkinProvider;
-class TVideoPlaceholder;
+class TVideoWindow;
 
 class TForm3 : public TForm {
   Q_OBJECT
@@ -13,7 +13,7 @@ public:
   explicit TForm3(QObject *owner = nullptr);
   ~TForm3() override;
 
-  TVideoPlaceholder *VideoWindow;
+  TVideoWindow *VideoWindow;
   TImage *Image1; // the logo, on the video area
   TsSkinProvider *sSkinProvider1;
 

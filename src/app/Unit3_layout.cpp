@@ -3,11 +3,11 @@
 #include "app/Unit3.h"
 #include "app/jpeg_picture.h"
 #include "app/pictures.h"
-#include "app/video_placeholder.h"
 #include "framework/controls.h"
 #include "framework/form_loader.h"
 #include "framework/image.h"
 #include "skin/skin_provider.h"
+#include "video/video_window.h"
 
 #include <QtDebug>
 
@@ -26,9 +26,17 @@ void LoadForm3Layout(TForm3 *f) {
   f->SetFont(TFont(QStringLiteral("MS Sans Serif"), -11));
   f->OnCreate = std::bind(&TForm3::FormCreate, f, _1);
 
-  f->VideoWindow = load.Create<TVideoPlaceholder>(f->Client(), "VideoWindow");
+  f->VideoWindow = load.Create<TVideoWindow>(f->Client(), "VideoWindow");
   f->VideoWindow->setGeometry(0, 0, 323, 190);
-  SetAlign(f->VideoWindow, alClient);
+  f->VideoWindow->SetAlign(alClient);
+  f->VideoWindow->SetColor(clBlack);
+  if (FormDVDPlayer) f->VideoWindow->SetFilterGraph(FormDVDPlayer->FilterGraph);
+  f->VideoWindow->SetFullScreenTopMost(true);
+  f->VideoWindow->VMROptions()->SetMode(vmrWindowed);
+  if (FormDVDPlayer) f->VideoWindow->SetPopupMenu(FormDVDPlayer->Popup);
+  f->VideoWindow->OnDblClick = std::bind(&TForm3::VideoWindowDblClick, f, _1);
+  f->VideoWindow->OnMouseMove = std::bind(&TForm3::VideoWindowMouseMove, f, _1, _2, _3, _4);
+  f->VideoWindow->OnMouseUp = std::bind(&TForm3::VideoWindowMouseUp, f, _1, _2, _3, _4, _5);
 
   f->Image1 = load.Create<TImage>(f->VideoWindow, "Image1");
   f->Image1->setGeometry(57, 64, 216, 49);

@@ -1,5 +1,7 @@
 #include "app/Unit4.h"
 
+#include "app/Unit1.h"
+
 TForm4 *Form4 = nullptr;
 bool PanelDragging = false;
 std::int32_t DragStartX = 0;
@@ -16,7 +18,7 @@ void TForm4::sPanel1MouseDown(QObject *, TMouseButton, TShiftState, int, int) {}
 void TForm4::sPanel1MouseMove(QObject *, TShiftState, int, int) {}
 void TForm4::sPanel1MouseUp(QObject *, TMouseButton, TShiftState, int, int) {}
 void TForm4::sBitBtn1Click(QObject *) {}
-void TForm4::sBitBtn8Click(QObject *) {}
+void TForm4::sBitBtn8Click(QObject *Sender) { FormDVDPlayer->sBitBtn1Click(Sender); }
 void TForm4::sBitBtn9Click(QObject *) {}
 void TForm4::sBitBtn10Click(QObject *) {}
 void TForm4::sBitBtn12Click(QObject *) {}

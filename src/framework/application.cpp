@@ -31,7 +31,9 @@ int TApplication::Run() {
 
 void TApplication::Terminate() {
   terminated_ = true;
-  QCoreApplication::quit();
+  // exit() rather than quit(): quit() first asks every window to close, which would run
+  // the close handlers again and can be refused.
+  QCoreApplication::exit(0);
 }
 
 void TApplication::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

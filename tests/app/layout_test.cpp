@@ -2,7 +2,7 @@
 // pictures, menus, frames and the look they share.
 #include "player_fixture.h"
 
-#include "app/video_placeholder.h"
+#include "video/video_window.h"
 #include "controls/color_trackbar.h"
 #include "controls/trayicon.h"
 #include "engine/filter_graph.h"
@@ -418,8 +418,16 @@ TEST_F(PlayerTest, InformationBoxLayout) {
 }
 
 TEST_F(PlayerTest, VideoShowWindowKeepsTheLogoOnTheBlackVideoArea) {
-  QWidget *video = Form3->VideoWindow;
+  TVideoWindow *video = Form3->VideoWindow;
   EXPECT_EQ(Form3->FindComponent("VideoWindow"), video);
+  EXPECT_EQ(video->FilterGraph(), FormDVDPlayer->FilterGraph);
+  EXPECT_TRUE(video->FullScreenTopMost());
+  EXPECT_FALSE(video->FullScreen());
+  EXPECT_EQ(video->Mode(), vmNormal);
+  EXPECT_EQ(video->VMROptions()->Mode(), vmrWindowed);
+  EXPECT_EQ(video->PopupMenu(), FormDVDPlayer->Popup);
+  EXPECT_EQ(video->Color(), clBlack);
+  EXPECT_TRUE(video->OnDblClick && video->OnMouseMove && video->OnMouseUp);
   EXPECT_EQ(video->geometry(), QRect(0, 0, 323, 190));
   EXPECT_EQ(AlignOf(video), alClient);
   TImage *logo = Form3->Image1;
