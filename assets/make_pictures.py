@@ -572,8 +572,8 @@ def disc(c, cx, cy, R, spin=0.0, marker=False, background=None):
     base = silver * (1 - 0.45 * sheen[..., None]) + rainbow * (0.45 * sheen[..., None])
     shade = 0.78 + 0.22 * np.cos(th + 2.4)          # lighter to the upper left
     col = base * shade[..., None]
-    spec = np.clip(np.cos(th + 2.3), 0, 1) ** 14 * np.clip((rad - 0.3 * R) / (0.3 * R), 0, 1)
-    col = col * (1 - spec[..., None]) + spec[..., None]
+    shine = np.clip(np.cos(th + 2.3), 0, 1) ** 14 * np.clip((rad - 0.3 * R) / (0.3 * R), 0, 1)
+    col = col * (1 - shine[..., None]) + shine[..., None]
 
     data = c.circle(cx, cy, R) & ~c.circle(cx, cy, 0.40 * R)
     c.paint(c.circle(cx, cy, R), hexc("5a606a"))                 # rim

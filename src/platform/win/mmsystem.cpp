@@ -116,17 +116,17 @@ UINT timeSetEvent(UINT delay, UINT /*resolution*/, LPTIMECALLBACK callback, DWOR
   ev->timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC);
   ev->stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (ev->timerFd < 0 || ev->stopFd < 0) return 0;
-  itimerspec spec{};
-  spec.it_value.tv_sec = delay / 1000;
-  spec.it_value.tv_nsec = static_cast<long>(delay % 1000) * 1000000L;
-  if (ev->periodic) spec.it_interval = spec.it_value;
+  itimerspec period{};
+  period.it_value.tv_sec = delay / 1000;
+  period.it_value.tv_nsec = static_cast<long>(delay % 1000) * 1000000L;
+  if (ev->periodic) period.it_interval = period.it_value;
 
   TimerTable &t = Table();
   std::lock_guard guard(t.lock);
   if (t.events.size() >= t.limit) return 0;
   ev->id = t.nextId++;
   if (t.nextId == 0) t.nextId = 1;
-  if (timerfd_settime(ev->timerFd, 0, &spec, nullptr) != 0) return 0;
+  if (timerfd_settime(ev->timerFd, 0, &period, nullptr) != 0) return 0;
   try {
     ev->thread = std::thread(RunEvent, ev);
   } catch (...) {
