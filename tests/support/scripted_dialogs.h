@@ -23,9 +23,11 @@ public:
   std::vector<OpenDialogRequest> openRequests;
   std::deque<QString> openAnswers; // an empty string answers Cancel
   std::function<int(QWidget *)> onShowModal;
+  std::function<void(const RecordedMessage &)> onMessageBox; // called as each box shows
 
   int MessageBox(const QString &text, const QString &caption, unsigned flags) override {
     messages.push_back({text, caption, flags});
+    if (onMessageBox) onMessageBox(messages.back());
     return IDOK;
   }
   int ShowModal(QWidget *form) override {
