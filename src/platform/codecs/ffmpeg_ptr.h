@@ -8,7 +8,10 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace codecs {
 
@@ -40,5 +43,28 @@ using SwrPtr = std::unique_ptr<SwrContext, SwrFree>;
 
 // 100-ns units; the value FFmpeg uses for "no time" marks an untimed packet here too.
 constexpr long long kNoTime = AV_NOPTS_VALUE;
+
+// Feeds one packet of elementary-stream bytes through the parser and hands every
+// complete access unit, with the time the parser found for it, to `unit`. The parser
+// reads up to AV_INPUT_BUFFER_PADDING_SIZE bytes past its input, so it gets a
+// zero-padded copy kept in `scratch`, never the caller's buffer. `pts` belongs to the
+// first access unit that starts in this packet (kNoTime when none).
+template <class Unit>
+void ParsePacket(AVCodecParserContext *parser, AVCodecContext *ctx, std::vector<uint8_t> &scratch,
+                 const uint8_t *data, std::size_t size, long long pts, Unit &&unit) {
+  scratch.assign(data, data + size);
+  scratch.resize(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+  const uint8_t *next = scratch.data();
+  while (size > 0) {
+    uint8_t *out = nullptr;
+    int outSize = 0;
+    int used = av_parser_parse2(parser, ctx, &out, &outSize, next, static_cast<int>(size), pts, pts, 0);
+    pts = kNoTime;
+    if (used < 0) break;
+    next += used;
+    size -= static_cast<std::size_t>(used);
+    if (outSize > 0) unit(out, outSize, parser->pts);
+  }
+}
 
 } // namespace codecs

@@ -21,21 +21,8 @@ bool MpegVideoDecoder::Open() {
 
 void MpegVideoDecoder::Decode(const uint8_t *data, std::size_t size, long long pts) {
   if (!ctx_) return;
-  // The parser reads up to AV_INPUT_BUFFER_PADDING_SIZE bytes past its input: give it a
-  // zero-padded copy, never the sample's own buffer.
-  padded_.assign(data, data + size);
-  padded_.resize(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-  data = padded_.data();
-  while (size > 0) {
-    uint8_t *out = nullptr;
-    int outSize = 0;
-    int used = av_parser_parse2(parser_.get(), ctx_.get(), &out, &outSize, data, static_cast<int>(size), pts, pts, 0);
-    pts = kNoTime;
-    if (used < 0) break;
-    data += used;
-    size -= static_cast<std::size_t>(used);
-    if (outSize > 0) SendPacket(out, outSize, parser_->pts);
-  }
+  ParsePacket(parser_.get(), ctx_.get(), padded_, data, size, pts,
+              [this](const uint8_t *unit, int unitSize, long long time) { SendPacket(unit, unitSize, time); });
 }
 
 void MpegVideoDecoder::Drain() {
