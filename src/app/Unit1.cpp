@@ -1,6 +1,8 @@
 #include "app/Unit1.h"
 
+#include "app/Unit2.h"
 #include "app/Unit3.h"
+#include "app/Unit4.h"
 #include "controls/color_trackbar.h"
 #include "dshow/dshow.h"
 #include "engine/check_result.h"
@@ -9,6 +11,9 @@
 #include "framework/dialogs.h"
 #include "framework/label.h"
 #include "framework/open_dialog.h"
+#include "framework/panel.h"
+#include "video/video_window.h"
+#include "win/mci.h"
 #include "skin/skin_manager.h"
 
 #include <QCoreApplication>
@@ -20,6 +25,8 @@ namespace {
 
 // The folder of the running executable with its trailing separator.
 QString ExeFolder() { return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + QLatin1Char('/')); }
+
+constexpr double kScanSpeed = 8.0;
 
 // The navigator's control interface, asked anew for every command.
 ComPtr<IDvdControl2> DvdControl(TFilterGraph *graph) {
@@ -122,33 +129,92 @@ void TFormDVDPlayer::PlayDvdVolume(const std::u16string &path) {
     FilterGraph->ClearGraph();
   }
 }
-void TFormDVDPlayer::btPauseClick(QObject *) {}
-void TFormDVDPlayer::btStopClick(QObject *) {}
-void TFormDVDPlayer::btFrameStepClick(QObject *) {}
-void TFormDVDPlayer::btNextChapterClick(QObject *) {}
-void TFormDVDPlayer::btPreviousChapterClick(QObject *) {}
-void TFormDVDPlayer::btFastForwardClick(QObject *) {}
-void TFormDVDPlayer::btRewindClick(QObject *) {}
-void TFormDVDPlayer::btRootMenuClick(QObject *) {}
-void TFormDVDPlayer::TitleMenuClick(QObject *) {}
+
+void TFormDVDPlayer::btPauseClick(QObject *) { FilterGraph->Pause(); }
+
+void TFormDVDPlayer::btStopClick(QObject *) { FilterGraph->Stop(); }
+
+void TFormDVDPlayer::btFrameStepClick(QObject *) {
+  if (!FilterGraph->Active()) return;
+  ComPtr<IVideoFrameStep> step;
+  if (FAILED(FilterGraph->QueryInterface(IID_PPV_ARGS(&step))) || !step)
+    throw Exception(QStringLiteral("Interface not supported"));
+  step->Step(1, nullptr);
+}
+
+void TFormDVDPlayer::btNextChapterClick(QObject *) {
+  if (!FilterGraph->Active()) return;
+  ComPtr<IDvdCmd> cmd;
+  DvdControl(FilterGraph)->PlayNextChapter(0, &cmd);
+}
+
+void TFormDVDPlayer::btPreviousChapterClick(QObject *) {
+  if (!FilterGraph->Active()) return;
+  ComPtr<IDvdCmd> cmd;
+  DvdControl(FilterGraph)->PlayPrevChapter(0, &cmd);
+}
+
+void TFormDVDPlayer::btFastForwardClick(QObject *) {
+  if (!FilterGraph->Active()) return;
+  ComPtr<IDvdCmd> cmd;
+  DvdControl(FilterGraph)->PlayForwards(kScanSpeed, 0, &cmd);
+}
+
+void TFormDVDPlayer::btRewindClick(QObject *) {
+  if (!FilterGraph->Active()) return;
+  ComPtr<IDvdCmd> cmd;
+  DvdControl(FilterGraph)->PlayBackwards(kScanSpeed, 0, &cmd);
+}
+
+void TFormDVDPlayer::btRootMenuClick(QObject *) {
+  if (!FilterGraph->Active()) return;
+  ComPtr<IDvdCmd> cmd;
+  DvdControl(FilterGraph)->ShowMenu(DVD_MENU_Root, 0, &cmd);
+}
+
+void TFormDVDPlayer::TitleMenuClick(QObject *) {
+  if (!FilterGraph->Active()) return;
+  ComPtr<IDvdCmd> cmd;
+  DvdControl(FilterGraph)->ShowMenu(DVD_MENU_Title, 0, &cmd);
+}
+
 void TFormDVDPlayer::SavebookmarkMenuClick(QObject *) {}
+
 void TFormDVDPlayer::RestorebookmarkMenuClick(QObject *) {}
-void TFormDVDPlayer::btFullScreenClick(QObject *) {}
-void TFormDVDPlayer::Aprilettore1Click(QObject *) {}
+
+// Switches the picture between the show window and the whole screen; the floating
+// toolbar stands in for the control panel while the picture fills the screen. Every
+// switch also resumes a paused or stopped graph.
+void TFormDVDPlayer::btFullScreenClick(QObject *) {
+  if (!FilterGraph->Play()) {
+    Form2->sPanel1->SetCaption(QString::fromUtf8("La modalità schermo intero, è attiva in fase di lettura del dvd."));
+    Form2->ShowModal();
+  }
+  TVideoWindow *video = Form3->VideoWindow;
+  video->SetFullScreen(!video->FullScreen());
+  SetVisible(!video->FullScreen());
+  Form4->SetVisible(video->FullScreen());
+}
+
+// Opens the tray of the CD audio device; returns once it is open. A machine without a
+// drive answers with an error, which is of no interest here.
+void TFormDVDPlayer::Aprilettore1Click(QObject *) {
+  mciSendStringA("Set cdaudio door open wait", nullptr, 0, WindowFromWidget(this));
+}
 
 // --- Buttons -----------------------------------------------------------------------------
 
 void TFormDVDPlayer::sBitBtn1Click(QObject *Sender) { PlayMenuClick(Sender); }
-void TFormDVDPlayer::sBitBtn2Click(QObject *) {}
-void TFormDVDPlayer::sBitBtn3Click(QObject *) {}
-void TFormDVDPlayer::sBitBtn4Click(QObject *) {}
-void TFormDVDPlayer::sBitBtn5Click(QObject *) {}
-void TFormDVDPlayer::sBitBtn6Click(QObject *) {}
-void TFormDVDPlayer::sBitBtn7Click(QObject *) {}
-void TFormDVDPlayer::sBitBtn8Click(QObject *) {}
-void TFormDVDPlayer::sBitBtn9Click(QObject *) {}
-void TFormDVDPlayer::sBitBtn10Click(QObject *) {}
-void TFormDVDPlayer::sBitBtn11Click(QObject *) {}
+void TFormDVDPlayer::sBitBtn2Click(QObject *Sender) { btPauseClick(Sender); }
+void TFormDVDPlayer::sBitBtn3Click(QObject *Sender) { btStopClick(Sender); }
+void TFormDVDPlayer::sBitBtn4Click(QObject *Sender) { btRewindClick(Sender); }
+void TFormDVDPlayer::sBitBtn5Click(QObject *Sender) { btFastForwardClick(Sender); }
+void TFormDVDPlayer::sBitBtn6Click(QObject *Sender) { btPreviousChapterClick(Sender); }
+void TFormDVDPlayer::sBitBtn7Click(QObject *Sender) { btNextChapterClick(Sender); }
+void TFormDVDPlayer::sBitBtn8Click(QObject *Sender) { btFullScreenClick(Sender); }
+void TFormDVDPlayer::sBitBtn9Click(QObject *Sender) { btFrameStepClick(Sender); }
+void TFormDVDPlayer::sBitBtn10Click(QObject *Sender) { btRootMenuClick(Sender); }
+void TFormDVDPlayer::sBitBtn11Click(QObject *Sender) { Aprilettore1Click(Sender); }
 
 // --- Disc status -------------------------------------------------------------------------
 

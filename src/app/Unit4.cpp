@@ -19,11 +19,11 @@ void TForm4::sPanel1MouseMove(QObject *, TShiftState, int, int) {}
 void TForm4::sPanel1MouseUp(QObject *, TMouseButton, TShiftState, int, int) {}
 void TForm4::sBitBtn1Click(QObject *) {}
 void TForm4::sBitBtn8Click(QObject *Sender) { FormDVDPlayer->sBitBtn1Click(Sender); }
-void TForm4::sBitBtn9Click(QObject *) {}
-void TForm4::sBitBtn10Click(QObject *) {}
-void TForm4::sBitBtn12Click(QObject *) {}
-void TForm4::sBitBtn13Click(QObject *) {}
-void TForm4::sBitBtn14Click(QObject *) {}
-void TForm4::sBitBtn15Click(QObject *) {}
+void TForm4::sBitBtn9Click(QObject *Sender) { FormDVDPlayer->sBitBtn2Click(Sender); }
+void TForm4::sBitBtn10Click(QObject *Sender) { FormDVDPlayer->sBitBtn3Click(Sender); }
+void TForm4::sBitBtn12Click(QObject *Sender) { FormDVDPlayer->sBitBtn4Click(Sender); }
+void TForm4::sBitBtn13Click(QObject *Sender) { FormDVDPlayer->sBitBtn5Click(Sender); }
+void TForm4::sBitBtn14Click(QObject *Sender) { FormDVDPlayer->sBitBtn6Click(Sender); }
+void TForm4::sBitBtn15Click(QObject *Sender) { FormDVDPlayer->sBitBtn7Click(Sender); }
 void TForm4::JvColorTrackBar1PosChange(QObject *) {}
 void TForm4::sCheckBox1Click(QObject *) {}

@@ -16,10 +16,13 @@
 using Trace = std::vector<std::string>;
 
 // A pin-less filter that writes "<name> leaves the graph" to the trace; as the audio
-// renderer it also writes "<name> runs", answers IBasicAudio and keeps the volumes.
-class TracedFilter : public graph::FilterImpl<IBasicAudio> {
+// renderer it also writes "<name> runs", answers IBasicAudio and keeps the volumes; as
+// the video renderer it answers IVideoFrameStep and writes "Step <frames> <object>".
+class TracedFilter : public graph::FilterImpl<IBasicAudio, IVideoFrameStep> {
 public:
+  enum Kind { kSource, kAudio, kVideo };
   static ComPtr<TracedFilter> Make(std::string name, Trace *trace, bool audio);
+  static ComPtr<TracedFilter> Make(std::string name, Trace *trace, Kind kind);
   int PinCount() override { return 0; }
   graph::BasePin *GetPin(int) override { return nullptr; }
   HRESULT JoinFilterGraph(IFilterGraph *graph, LPCWSTR name) override;
@@ -27,6 +30,9 @@ public:
   HRESULT get_Volume(LONG *) override { return E_NOTIMPL; }
   HRESULT put_Balance(LONG) override { return S_OK; }
   HRESULT get_Balance(LONG *) override { return E_NOTIMPL; }
+  HRESULT Step(DWORD frames, IUnknown *stepObject) override;
+  HRESULT CanStep(LONG, IUnknown *) override { return S_OK; }
+  HRESULT CancelStep() override { return S_OK; }
   bool InGraph() const { return Graph() != nullptr; }
 
   std::vector<LONG> volumes;
@@ -36,10 +42,10 @@ protected:
   HRESULT QueryExtraInterface(REFIID iid, void **object) override;
 
 private:
-  TracedFilter(std::string name, Trace *trace, bool audio);
+  TracedFilter(std::string name, Trace *trace, Kind kind);
   std::string name_;
   Trace *trace_;
-  bool audio_;
+  Kind kind_;
 };
 
 // The navigator's control interface: every call is written to the trace.
@@ -56,12 +62,12 @@ public:
   HRESULT ReturnFromSubmenu(DWORD, IDvdCmd **) override { return Call("ReturnFromSubmenu"); }
   HRESULT PlayAtTime(DVD_HMSF_TIMECODE *, DWORD, IDvdCmd **) override { return Call("PlayAtTime"); }
   HRESULT PlayChapter(ULONG, DWORD, IDvdCmd **) override { return Call("PlayChapter"); }
-  HRESULT PlayPrevChapter(DWORD, IDvdCmd **) override { return Call("PlayPrevChapter"); }
+  HRESULT PlayPrevChapter(DWORD flags, IDvdCmd **cmd) override { return Command("PlayPrevChapter", flags, cmd); }
   HRESULT ReplayChapter(DWORD, IDvdCmd **) override { return Call("ReplayChapter"); }
-  HRESULT PlayNextChapter(DWORD, IDvdCmd **) override { return Call("PlayNextChapter"); }
+  HRESULT PlayNextChapter(DWORD flags, IDvdCmd **cmd) override { return Command("PlayNextChapter", flags, cmd); }
   HRESULT PlayForwards(double speed, DWORD flags, IDvdCmd **cmd) override;
-  HRESULT PlayBackwards(double, DWORD, IDvdCmd **) override { return Call("PlayBackwards"); }
-  HRESULT ShowMenu(DVD_MENU_ID, DWORD, IDvdCmd **) override { return Call("ShowMenu"); }
+  HRESULT PlayBackwards(double speed, DWORD flags, IDvdCmd **cmd) override;
+  HRESULT ShowMenu(DVD_MENU_ID menu, DWORD flags, IDvdCmd **cmd) override;
   HRESULT Resume(DWORD, IDvdCmd **) override { return Call("Resume"); }
   HRESULT SelectRelativeButton(DVD_RELATIVE_BUTTON) override { return Call("SelectRelativeButton"); }
   HRESULT ActivateButton() override { return Call("ActivateButton"); }
@@ -84,8 +90,13 @@ public:
   // What the recorded calls answer (the player ignores it).
   HRESULT result = S_OK;
 
+  // Commands hand out a command object when asked (checked for release at the end).
+  bool handOutCommands = false;
+
 private:
   HRESULT Call(const std::string &what);
+  // Writes "<what> <flags>" and hands out a command object when asked to.
+  HRESULT Command(const std::string &what, DWORD flags, IDvdCmd **cmd);
   Trace *trace_;
 };
 
@@ -94,6 +105,7 @@ struct RenderScript {
   HRESULT result = S_OK;
   AM_DVD_RENDERSTATUS status{};
   bool controlAvailable = true; // GetDvdInterface gives IDvdControl2
+  bool withVideo = false;       // a video renderer (answering frame steps) joins the graph
 };
 
 class RenderingDvdBuilder : public ComObject<IDvdGraphBuilder> {
@@ -107,7 +119,7 @@ public:
   // the answer is a failure, as a builder that stopped half way leaves them.
   HRESULT RenderDvdVideoVolume(LPCWSTR path, DWORD flags, AM_DVD_RENDERSTATUS *status) override;
 
-  ComPtr<TracedFilter> navigator, audio;
+  ComPtr<TracedFilter> navigator, audio, video;
   ComPtr<ScriptedDvdControl> control;
   std::vector<std::u16string> paths; // as rendered, (none) left out
 

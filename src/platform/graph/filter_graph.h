@@ -33,7 +33,7 @@
 // Forwarding: IBasicAudio and IVideoFrameStep go to the first filter (downstream
 // first) that answers them; without one the calls give E_NOTIMPL (audio) or
 // VFW_E_FRAME_STEP_UNSUPPORTED (step). The filter does the whole step, pausing
-// after the frames and queueing EC_STEP_COMPLETE. IMediaSeeking: SetRate goes to
+// after the frames and queueing EC_STEP_COMPLETE; a running graph is paused first. IMediaSeeking: SetRate goes to
 // every filter that answers it (first failure or S_OK); GetRate, GetDuration and
 // GetCurrentPosition come from the first that succeeds; GetCapabilities is the
 // intersection of all; E_NOTIMPL without such a filter.

@@ -134,9 +134,19 @@ HRESULT FilterGraph::GetRate(double *rate) {
 
 // --- Frame step --------------------------------------------------------------------
 
+// A step asked while the graph runs stops on the next picture: the graph pauses on the
+// picture shown, then steps from there.
 HRESULT FilterGraph::Step(DWORD frames, IUnknown *stepObject) {
   ComPtr<IVideoFrameStep> step = First(FiltersWith<IVideoFrameStep>());
-  return step ? step->Step(frames, stepObject) : VFW_E_FRAME_STEP_UNSUPPORTED;
+  if (!step) return VFW_E_FRAME_STEP_UNSUPPORTED;
+  {
+    std::lock_guard guard(lock_);
+    if (state_ == State_Running) {
+      HRESULT hr = PauseLocked();
+      if (FAILED(hr)) return hr;
+    }
+  }
+  return step->Step(frames, stepObject);
 }
 
 HRESULT FilterGraph::CanStep(LONG multiple, IUnknown *stepObject) {

@@ -87,6 +87,35 @@ TEST(GraphForwarding, AudioAndStepGoToTheFirstFilterRateToAll) {
   EXPECT_EQ(step->Step(2, nullptr), VFW_E_NOT_PAUSED);
 }
 
+// A step from a running graph stops on the next picture: the graph pauses first.
+TEST(GraphForwarding, AStepWhileRunningPausesTheGraphFirst) {
+  auto g = NewGraph();
+  auto renderer = ControlFilter::Create(u"Renderer");
+  g->AddFilter(F(renderer), nullptr);
+  ComPtr<IMediaControl> control;
+  ComPtr<IVideoFrameStep> step;
+  g.As(&control);
+  g.As(&step);
+  ASSERT_TRUE(SUCCEEDED(control->Run()));
+  FILTER_STATE state = State_Stopped;
+  ASSERT_EQ(renderer->GetState(0, &state), S_OK);
+  ASSERT_EQ(state, State_Running);
+  EXPECT_EQ(step->Step(1, nullptr), S_OK);
+  EXPECT_EQ(renderer->GetState(0, &state), S_OK);
+  EXPECT_EQ(state, State_Paused);
+  OAFilterState graphState = State_Stopped;
+  EXPECT_EQ(control->GetState(0, &graphState), S_OK);
+  EXPECT_EQ(graphState, State_Paused);
+  EXPECT_EQ(renderer->calls, std::vector<std::string>{"Step 1"});
+  // Stopped graphs are left to the renderer, which refuses.
+  control->Stop();
+  renderer->failWith = VFW_E_NOT_PAUSED;
+  EXPECT_EQ(step->Step(1, nullptr), VFW_E_NOT_PAUSED);
+  EXPECT_EQ(control->GetState(0, &graphState), S_OK);
+  EXPECT_EQ(graphState, State_Stopped);
+  control->Stop();
+}
+
 class Site final : public ComObject<IServiceProvider> {
 public:
   HRESULT QueryInterface(REFIID iid, void **object) override { return QueryFrom<IServiceProvider>(iid, object); }
