@@ -3,8 +3,12 @@
 #include "engine/filter_graph.h"
 
 #include "dshow/uuids.h"
+#include "win/rot.h"
 
 #include <QFile>
+
+#include <cstdint>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,11 +25,27 @@ void TFilterGraph::SetGraphEdit(bool graphEdit) {
   graphEdit_ = graphEdit;
 }
 
-// The running object table is not available on this platform yet: the graph stays
-// unregistered and the cookie 0.
-void TFilterGraph::RegisterGraph() {}
+// The item name carries the graph's address and the process: "FilterGraph <pointer> pid
+// <pid>", the pointer in uppercase hexadecimal at its full width.
+void TFilterGraph::RegisterGraph() {
+  ComPtr<IRunningObjectTable> table;
+  if (FAILED(GetRunningObjectTable(0, &table)) || !table) return;
+  char item[64];
+  std::snprintf(item, sizeof item, "FilterGraph %0*llX pid %X", static_cast<int>(sizeof(void *) * 2),
+                static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(graph_.Get())),
+                static_cast<unsigned>(::getpid()));
+  const std::u16string name = QString::fromLatin1(item).toStdU16String();
+  ComPtr<IMoniker> moniker;
+  if (FAILED(CreateItemMoniker(u"!", name.c_str(), &moniker)) || !moniker) return;
+  DWORD cookie = 0;
+  if (FAILED(table->Register(0, graph_.Get(), moniker.Get(), &cookie))) cookie = 0;
+  rotCookie_ = cookie;
+}
 
-void TFilterGraph::RevokeGraph() {}
+void TFilterGraph::RevokeGraph() {
+  ComPtr<IRunningObjectTable> table;
+  if (SUCCEEDED(GetRunningObjectTable(0, &table)) && table) table->Revoke(rotCookie_);
+}
 
 void TFilterGraph::SetLogFile(const QString &name) {
   if (!active_) {
