@@ -4,6 +4,8 @@
 #include "app/Unit3.h"
 #include "app/Unit4.h"
 #include "controls/color_trackbar.h"
+#include "controls/trayicon.h"
+#include "framework/checkbox.h"
 #include "dshow/dshow.h"
 #include "engine/check_result.h"
 #include "engine/filter_graph.h"
@@ -247,9 +249,65 @@ void TFormDVDPlayer::VideoWindowMouseUp(QObject *, TMouseButton, TShiftState, in
 
 // --- Volume, mute, stay on top, tray, toolbar --------------------------------------------
 
+// The slider is the volume on the engine's linear scale; it does not look at Mute, so
+// moving it while muted makes the sound audible again and leaves the box ticked.
 void TFormDVDPlayer::JvColorTrackBar1PosChange(QObject *) { FilterGraph->SetVolume(JvColorTrackBar1->Position()); }
-void TFormDVDPlayer::sCheckBox1Click(QObject *) {}
-void TFormDVDPlayer::sCheckBox2Click(QObject *) {}
-void TFormDVDPlayer::sBitBtn12Click(QObject *) {}
-void TFormDVDPlayer::ApriQuovadelControlpanel1Click(QObject *) {}
-void TFormDVDPlayer::oolbar1Click(QObject *) {}
+
+void TFormDVDPlayer::sCheckBox1Click(QObject *Sender) {
+  if (sCheckBox1->Checked()) FilterGraph->SetVolume(0);
+  else JvColorTrackBar1PosChange(Sender);
+}
+
+void TFormDVDPlayer::sCheckBox2Click(QObject *) {
+  const TFormStyle style = sCheckBox2->Checked() ? fsStayOnTop : fsNormal;
+  SetFormStyle(style);
+  Form3->SetFormStyle(style);
+}
+
+// Hides the panel behind the tray icon. A desktop without a notification area cannot
+// take the icon (it stays inactive), and a hidden panel would then have no way back:
+// the panel is minimised instead, and moves to the tray once a notification area
+// starts, if it is still minimised then.
+void TFormDVDPlayer::sBitBtn12Click(QObject *) {
+  Hide();
+  tray->SetActive(true);
+  if (tray->Active()) return;
+  reducedWithoutTray_ = true;
+  WatchForNotificationArea();
+  showMinimized();
+}
+
+void TFormDVDPlayer::ApriQuovadelControlpanel1Click(QObject *) {
+  Show();
+  tray->SetActive(false);
+}
+
+void TFormDVDPlayer::oolbar1Click(QObject *) {
+  if (Form3->VideoWindow->FullScreen()) Form4->SetVisible(!Form4->Visible());
+}
+
+// The "TaskbarCreated" message reaches every top-level window when a notification area
+// starts; the panel listens for it once it has been minimised in place of the tray.
+void TFormDVDPlayer::WatchForNotificationArea() {
+  if (watchingNotificationArea_) return;
+  watchingNotificationArea_ = true;
+  const HWND self = WindowFromWidget(this);
+  WNDPROC previous = GetWindowProc(self);
+  SetWindowProc(self, [this, previous](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == TLMDTrayIcon::TaskbarCreatedMessage() && msg != 0) NotificationAreaStarted();
+    return previous ? previous(hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
+  });
+}
+
+void TFormDVDPlayer::NotificationAreaStarted() {
+  if (!reducedWithoutTray_) return;
+  reducedWithoutTray_ = false;
+  // Brought back by the user meanwhile (or shown by leaving full screen): stay there.
+  if (!isVisible() || !isMinimized()) return;
+  Hide();
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  tray->SetActive(true);
+  if (tray->Active()) return;
+  reducedWithoutTray_ = true; // the area went away again
+  showMinimized();
+}

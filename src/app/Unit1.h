@@ -109,6 +109,11 @@ public:
 
 private:
   void PlayDvdVolume(const std::u16string &path);
+  void WatchForNotificationArea();
+  void NotificationAreaStarted();
+
+  bool reducedWithoutTray_ = false; // minimised by "Riduci" for want of a notification area
+  bool watchingNotificationArea_ = false;
 };
 
 extern TFormDVDPlayer *FormDVDPlayer;

@@ -1,6 +1,8 @@
 #include "app/Unit4.h"
 
 #include "app/Unit1.h"
+#include "controls/color_trackbar.h"
+#include "framework/checkbox.h"
 
 TForm4 *Form4 = nullptr;
 bool PanelDragging = false;
@@ -13,11 +15,40 @@ TForm4::~TForm4() {
   if (Form4 == this) Form4 = nullptr;
 }
 
-void TForm4::FormShow(QObject *) {}
-void TForm4::sPanel1MouseDown(QObject *, TMouseButton, TShiftState, int, int) {}
-void TForm4::sPanel1MouseMove(QObject *, TShiftState, int, int) {}
-void TForm4::sPanel1MouseUp(QObject *, TMouseButton, TShiftState, int, int) {}
-void TForm4::sBitBtn1Click(QObject *) {}
+// The toolbar takes the panel's volume and Mute each time it appears; a panel position
+// below the toolbar's minimum is not taken. It stays where it was last left.
+void TForm4::FormShow(QObject *) {
+  JvColorTrackBar1->SetPosition(FormDVDPlayer->JvColorTrackBar1->Position());
+  sCheckBox1->SetChecked(FormDVDPlayer->sCheckBox1->Checked());
+}
+
+// Dragging by the bare panel: X and Y are panel coordinates, and the panel moves with
+// the toolbar, so each move shifts it by the pointer's travel since the press. The
+// toolbar is kept on the work area (the caption height below it is allowed), with the
+// lower bounds applied first; the screen is measured anew for every move.
+void TForm4::sPanel1MouseDown(QObject *, TMouseButton, TShiftState, int X, int Y) {
+  PanelDragging = true;
+  DragStartX = X;
+  DragStartY = Y;
+}
+
+void TForm4::sPanel1MouseMove(QObject *, TShiftState, int X, int Y) {
+  if (!PanelDragging) return;
+  int left = Left() + (X - DragStartX);
+  if (left < 0) left = 0;
+  const int right = GetSystemMetrics(SM_CXFULLSCREEN) - width();
+  if (left > right) left = right;
+  int top = Top() + (Y - DragStartY);
+  if (top < 0) top = 0;
+  const int bottom = GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION) - height();
+  if (top > bottom) top = bottom;
+  SetLeft(left);
+  SetTop(top);
+}
+
+void TForm4::sPanel1MouseUp(QObject *, TMouseButton, TShiftState, int, int) { PanelDragging = false; }
+
+void TForm4::sBitBtn1Click(QObject *) { Close(); }
 void TForm4::sBitBtn8Click(QObject *Sender) { FormDVDPlayer->sBitBtn1Click(Sender); }
 void TForm4::sBitBtn9Click(QObject *Sender) { FormDVDPlayer->sBitBtn2Click(Sender); }
 void TForm4::sBitBtn10Click(QObject *Sender) { FormDVDPlayer->sBitBtn3Click(Sender); }
@@ -25,5 +56,10 @@ void TForm4::sBitBtn12Click(QObject *Sender) { FormDVDPlayer->sBitBtn4Click(Send
 void TForm4::sBitBtn13Click(QObject *Sender) { FormDVDPlayer->sBitBtn5Click(Sender); }
 void TForm4::sBitBtn14Click(QObject *Sender) { FormDVDPlayer->sBitBtn6Click(Sender); }
 void TForm4::sBitBtn15Click(QObject *Sender) { FormDVDPlayer->sBitBtn7Click(Sender); }
-void TForm4::JvColorTrackBar1PosChange(QObject *) {}
-void TForm4::sCheckBox1Click(QObject *) {}
+
+// The panel's slider and Mute box follow the toolbar's; each raises its own event (and
+// so changes the volume) only when its value really changes.
+void TForm4::JvColorTrackBar1PosChange(QObject *) {
+  FormDVDPlayer->JvColorTrackBar1->SetPosition(JvColorTrackBar1->Position());
+}
+void TForm4::sCheckBox1Click(QObject *) { FormDVDPlayer->sCheckBox1->SetChecked(sCheckBox1->Checked()); }

@@ -75,10 +75,12 @@ void LoadForm4Layout(TForm4 *f) {
   f->sCheckBox1->SetCaption(QStringLiteral("Mute"));
   f->sCheckBox1->SetSkinSection(QStringLiteral("CHECKBOX"));
   f->sCheckBox1->OnClick = std::bind(&TForm4::sCheckBox1Click, f, _1);
+  f->sCheckBox1->setAttribute(Qt::WA_NoMousePropagation); // only the bare panel drags
 
   f->Image1 = load.Create<TImage>(f->sPanel1, "Image1");
   f->Image1->setGeometry(416, 12, 65, 13);
   f->Image1->SetPicture(Picture(QStringLiteral("logo_small")).toImage());
+  f->Image1->setAttribute(Qt::WA_NoMousePropagation);
 
   f->sBitBtn1 = load.Create<TsBitBtn>(f->sPanel1, "sBitBtn1");
   f->sBitBtn1->setGeometry(483, 2, 17, 17);

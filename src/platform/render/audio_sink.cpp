@@ -49,6 +49,7 @@ void AudioSink::EndOfStream() {
 void AudioSink::BeginFlush() {
   std::lock_guard guard(lock_);
   flushing_ = true;
+  heard_ = false;
   chunks_.clear();
   eos_ = false;
   space_.notify_all();
@@ -76,6 +77,7 @@ void AudioSink::Stop() {
   std::lock_guard guard(lock_);
   running_ = false;
   stopped_ = true;
+  heard_ = false;
   chunks_.clear();
   eos_ = false;
   space_.notify_all();
@@ -97,6 +99,13 @@ void AudioSink::UpdateGains() {
   // A positive balance attenuates the left side, a negative one the right side.
   left_ = volume_ <= -10000 ? 0.0f : GainOf(volume_ + std::min(0L, -balance_));
   right_ = volume_ <= -10000 ? 0.0f : GainOf(volume_ + std::min(0L, balance_));
+  if (heard_) {
+    rampLeft_ = kGainRampFrames;
+  } else { // nothing sounds yet: nothing to slide from
+    heardLeft_ = left_;
+    heardRight_ = right_;
+    rampLeft_ = 0;
+  }
 }
 
 bool AudioSink::HasData() {
@@ -145,9 +154,18 @@ void AudioSink::Fill(float *out, int frames, REFERENCE_TIME when) {
       const float *src = c.samples.data() + c.offset * kAudioChannels;
       float *dst = out + static_cast<std::size_t>(written) * kAudioChannels;
       for (int i = 0; i < n; ++i) {
-        dst[2 * i] = src[2 * i] * left_;
-        dst[2 * i + 1] = src[2 * i + 1] * right_;
+        if (rampLeft_ > 0) {
+          heardLeft_ += (left_ - heardLeft_) / static_cast<float>(rampLeft_);
+          heardRight_ += (right_ - heardRight_) / static_cast<float>(rampLeft_);
+          if (--rampLeft_ == 0) {
+            heardLeft_ = left_;
+            heardRight_ = right_;
+          }
+        }
+        dst[2 * i] = src[2 * i] * heardLeft_;
+        dst[2 * i + 1] = src[2 * i + 1] * heardRight_;
       }
+      if (n > 0) heard_ = true;
       written += n;
       c.offset += static_cast<std::size_t>(n);
       if (c.offset * kAudioChannels >= c.samples.size()) chunks_.pop_front();

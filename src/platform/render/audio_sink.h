@@ -34,6 +34,9 @@ public:
   void Stop();                    // drops everything and refuses data until Pause/Run
 
   // Hundredths of a decibel: -10000..0; balance -10000 (right silent)..10000 (left silent).
+  // A change reaches the next frame handed to the device; while sound is being heard the
+  // gains slide to their new values over kGainRampFrames, so that the step does not click.
+  static constexpr int kGainRampFrames = 240; // 5 ms
   void SetVolume(long volume);
   void SetBalance(long balance);
   static float GainOf(long hundredthsOfDb);
@@ -61,7 +64,10 @@ private:
   REFERENCE_TIME runStart_ = 0;
   long volume_ = 0, balance_ = 0;
   long long late_ = 0;
-  float left_ = 1, right_ = 1;
+  float left_ = 1, right_ = 1;            // the gains asked for
+  float heardLeft_ = 1, heardRight_ = 1;  // the gains of the last frame handed out
+  int rampLeft_ = 0;                      // frames until the heard gains reach the asked ones
+  bool heard_ = false;                    // sound handed out since the last stop or flush
 };
 
 } // namespace render

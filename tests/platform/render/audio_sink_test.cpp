@@ -68,19 +68,61 @@ TEST(AudioSink, VolumeAndBalanceAreSampleGains) {
   std::vector<float> out = Pull(sink, 10, 0);
   EXPECT_NEAR(20 * std::log10(out[0]), -9.95, 1e-3);
   EXPECT_NEAR(20 * std::log10(out[1]), -9.95, 1e-3);
+  // Once sound is heard a change slides in over the ramp; the frames after it carry
+  // the exact gains.
+  constexpr int kAfter = AudioSink::kGainRampFrames;
+  long long at = 10;
+  auto next = [&] {
+    out = Pull(sink, kAfter + 10, at * 10000000LL / kAudioRate);
+    at += kAfter + 10;
+  };
   sink.SetVolume(0);
   sink.SetBalance(2000); // left 20 dB down
-  out = Pull(sink, 10, 10 * 10000000LL / kAudioRate);
-  EXPECT_NEAR(20 * std::log10(out[0]), -20.0, 1e-3);
-  EXPECT_EQ(out[1], 1.0f);
+  next();
+  EXPECT_NEAR(20 * std::log10(out[2 * kAfter]), -20.0, 1e-3);
+  EXPECT_EQ(out[2 * kAfter + 1], 1.0f);
   sink.SetBalance(-10000); // right silent
-  out = Pull(sink, 10, 20 * 10000000LL / kAudioRate);
-  EXPECT_EQ(out[0], 1.0f);
-  EXPECT_EQ(out[1], 0.0f);
+  next();
+  EXPECT_EQ(out[2 * kAfter], 1.0f);
+  EXPECT_EQ(out[2 * kAfter + 1], 0.0f);
   sink.SetBalance(0);
   sink.SetVolume(-10000);
-  out = Pull(sink, 10, 30 * 10000000LL / kAudioRate);
-  for (float v : out) EXPECT_EQ(v, 0.0f);
+  next();
+  for (int i = 2 * kAfter; i < 2 * (kAfter + 10); ++i) EXPECT_EQ(out[i], 0.0f);
+}
+
+// A gain change while sound is heard: no frame-to-frame jump larger than the ramp
+// allows, the new gain reached within the ramp, and nothing dropped or inserted.
+TEST(AudioSink, AGainChangeWhileHeardSlidesWithoutAStep) {
+  AudioSink sink;
+  std::vector<float> ones(2 * 4000, 1.0f);
+  sink.Run(0);
+  ASSERT_TRUE(sink.Write(ones.data(), 4000, 0));
+  std::vector<float> out = Pull(sink, 1000, 0);
+  EXPECT_EQ(out[2 * 999], 1.0f);
+  sink.SetVolume(-10000); // mute in the middle of the sound
+  out = Pull(sink, 1000, 1000 * 10000000LL / kAudioRate);
+  const float largestStep = 1.5f / AudioSink::kGainRampFrames;
+  float previous = 1.0f;
+  for (int i = 0; i < 1000; ++i) {
+    ASSERT_LE(std::fabs(out[2 * i] - previous), largestStep) << "frame " << i;
+    ASSERT_EQ(out[2 * i], out[2 * i + 1]);
+    previous = out[2 * i];
+  }
+  EXPECT_LT(out[0], 1.0f);                               // the change is heard at once
+  EXPECT_EQ(out[2 * (AudioSink::kGainRampFrames - 1)], 0.0f); // and complete within 5 ms
+  sink.SetVolume(0); // and back up, again without a step
+  out = Pull(sink, 1000, 2000 * 10000000LL / kAudioRate);
+  EXPECT_GT(out[0], 0.0f);
+  EXPECT_LE(out[0], largestStep);
+  EXPECT_EQ(out[2 * AudioSink::kGainRampFrames], 1.0f);
+  // After a stop nothing sounds: a change applies at once to the next sound.
+  sink.Stop();
+  sink.SetVolume(-995);
+  sink.Run(0);
+  ASSERT_TRUE(sink.Write(ones.data(), 100, 0));
+  out = Pull(sink, 10, 0);
+  EXPECT_NEAR(20 * std::log10(out[0]), -9.95, 1e-3);
 }
 
 TEST(AudioSink, StopAndFlushReleaseABlockedWriter) {
