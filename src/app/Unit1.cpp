@@ -30,6 +30,9 @@ QString ExeFolder() { return QDir::toNativeSeparators(QCoreApplication::applicat
 
 constexpr double kScanSpeed = 8.0;
 
+// The one bookmark file, beside the program.
+std::u16string BookmarkPath() { return (ExeFolder() + QStringLiteral("bookmark.bmk")).toStdU16String(); }
+
 // The navigator's control interface, asked anew for every command.
 ComPtr<IDvdControl2> DvdControl(TFilterGraph *graph) {
   ComPtr<IDvdControl2> dvd;
@@ -180,9 +183,9 @@ void TFormDVDPlayer::TitleMenuClick(QObject *) {
   DvdControl(FilterGraph)->ShowMenu(DVD_MENU_Title, 0, &cmd);
 }
 
-void TFormDVDPlayer::SavebookmarkMenuClick(QObject *) {}
+void TFormDVDPlayer::SavebookmarkMenuClick(QObject *) { FilterGraph->SaveDvdBookmark(BookmarkPath()); }
 
-void TFormDVDPlayer::RestorebookmarkMenuClick(QObject *) {}
+void TFormDVDPlayer::RestorebookmarkMenuClick(QObject *) { FilterGraph->RestoreDvdBookmark(BookmarkPath()); }
 
 // Switches the picture between the show window and the whole screen; the floating
 // toolbar stands in for the control panel while the picture fills the screen. Every

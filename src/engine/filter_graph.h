@@ -91,6 +91,16 @@ public:
   // code of the builder raises.
   HRESULT RenderDvdVolume(AM_DVD_RENDERSTATUS &status, const std::u16string &path, DWORD flags);
 
+  // DVD bookmarks: the navigator's state in a compound file holding one stream
+  // "BookMark" (the state's class identifier, then the state). Saving needs an active
+  // DVD graph whose navigator can tell its state; anything that stops a save on the way
+  // leaves an earlier file as it was. Restoring needs the navigator's control; a file
+  // that is missing or holds no state of ours changes nothing, while a state that the
+  // navigator refuses (another disc) raises its error. A stopped or paused graph is run
+  // first. Blocks until the navigator has jumped to the saved point.
+  void SaveDvdBookmark(const std::u16string &fileName);
+  void RestoreDvdBookmark(const std::u16string &fileName);
+
   // The notification window's handle (graph events arrive there).
   HWND NotificationWindow() const { return notifyWindow_; }
 

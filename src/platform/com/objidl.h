@@ -43,6 +43,8 @@ constexpr HRESULT STG_E_INVALIDHEADER = MakeHResult(0x800300FBu);
 constexpr HRESULT STG_E_INVALIDNAME = MakeHResult(0x800300FCu);
 constexpr HRESULT STG_E_UNKNOWN = MakeHResult(0x800300FDu);
 constexpr HRESULT STG_E_OLDFORMAT = MakeHResult(0x80030104u);
+constexpr HRESULT STG_E_INVALIDFLAG = MakeHResult(0x800300FFu);
+constexpr HRESULT STG_E_REVERTED = MakeHResult(0x80030102u);
 
 QDVD_DECLARE_IID(ISequentialStream, 0x0c733a30, 0x2a1c, 0x11ce, 0xad, 0xe5, 0x00, 0xaa, 0x00, 0x44, 0x77, 0x3d)
 struct ISequentialStream : IUnknown {
@@ -62,6 +64,8 @@ struct IStorage : IUnknown {
   virtual HRESULT CreateStream(LPCWSTR name, DWORD mode, DWORD reserved1, DWORD reserved2, IStream **stream) = 0;
   virtual HRESULT OpenStream(LPCWSTR name, void *reserved1, DWORD mode, DWORD reserved2, IStream **stream) = 0;
   virtual HRESULT Commit(DWORD flags) = 0;
+  // Drops what was written since the storage was created or last committed.
+  virtual HRESULT Revert() = 0;
 };
 
 QDVD_DECLARE_IID(IPersist, 0x0000010C, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
