@@ -82,9 +82,11 @@ void TFormDVDPlayer::FormCloseQuery(QObject *Sender, bool &CanClose) {
   CanClose = true;
 }
 
-void TFormDVDPlayer::ExitMenuClick(QObject *) {
-  FilterGraph->ClearGraph();
-  FilterGraph->SetActive(false);
+// Exit always ends the program: a graph that fails to stop or to go is reported by the
+// general error handler, it is still released, and the application still terminates.
+void TFormDVDPlayer::ExitMenuClick(QObject *Sender) {
+  Application().Guard(Sender, [this] { FilterGraph->ClearGraph(); });
+  Application().Guard(Sender, [this] { FilterGraph->SetActive(false); });
   Application().Terminate();
 }
 
@@ -113,6 +115,7 @@ void TFormDVDPlayer::PlayDvdVolume(const std::u16string &path) {
     return;
   }
   FilterGraph->SetActive(true);
+  discFailureTold_ = false;
   AM_DVD_RENDERSTATUS status{};
   HRESULT result = FilterGraph->RenderDvdVolume(status, path, AM_DVD_HWDEC_PREFER);
   if (result == S_OK) {
@@ -224,9 +227,11 @@ void TFormDVDPlayer::sBitBtn11Click(QObject *Sender) { Aprilettore1Click(Sender)
 // --- Disc status -------------------------------------------------------------------------
 
 void TFormDVDPlayer::FilterGraphDVDTitleChange(QObject *, LONG Title) {
+  discFailureTold_ = false;
   Labeltit->SetCaption(QStringLiteral("Titolo: ") + QString::number(Title));
 }
 void TFormDVDPlayer::FilterGraphDVDChapterStart(QObject *, LONG Chapter) {
+  discFailureTold_ = false;
   Labelcap->SetCaption(QStringLiteral("Capitolo: ") + QString::number(Chapter));
 }
 void TFormDVDPlayer::FilterGraphDVDCurrentHMSFTime(QObject *, tagDVD_HMSF_TIMECODE HMSFTimeCode,

@@ -95,6 +95,9 @@ public:
   void FilterGraphDVDCurrentHMSFTime(QObject *Sender, tagDVD_HMSF_TIMECODE HMSFTimeCode,
                                      const tagDVD_TIMECODE &TimeCode);
 
+  // Playback stopped because the disc could not be read (Unit1_disc_failure.cpp).
+  void FilterGraphGraphErrorAbort(QObject *Sender, HRESULT Result);
+
   // Pointing at the picture (called from the video show window).
   void VideoWindowMouseMove(QObject *Sender, TShiftState Shift, int X, int Y);
   void VideoWindowMouseUp(QObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -114,6 +117,8 @@ private:
 
   bool reducedWithoutTray_ = false; // minimised by "Riduci" for want of a notification area
   bool watchingNotificationArea_ = false;
+  // Tells a disc failure once: set when told, cleared when playback starts anew.
+  bool discFailureTold_ = false;
 };
 
 extern TFormDVDPlayer *FormDVDPlayer;

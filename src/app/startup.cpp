@@ -6,6 +6,7 @@
 #include "app/Unit4.h"
 #include "com/registry.h"
 #include "framework/application.h"
+#include "win/console.h"
 
 namespace {
 
@@ -19,6 +20,16 @@ template <class T> void DestroyForm(T *&reference) {
   if (Application().MainForm() == reference) Application().SetMainForm(nullptr);
   delete reference;
   reference = nullptr;
+}
+
+// The session asks the program to end (Ctrl+C, the terminal closing, log-off, kill): the
+// exit routine, on the GUI thread, whatever window or modal box is open.
+BOOL EndRequested(DWORD) {
+  if (FormDVDPlayer)
+    FormDVDPlayer->ExitMenuClick(nullptr);
+  else
+    Application().Terminate();
+  return TRUE;
 }
 
 } // namespace
@@ -56,12 +67,19 @@ void DestroyApplicationForms() {
   DestroyForm(FormDVDPlayer);
 }
 
+int RunApplicationLoop() {
+  SetConsoleCtrlHandler(EndRequested, TRUE);
+  int code = Application().Run();
+  SetConsoleCtrlHandler(EndRequested, FALSE);
+  return code;
+}
+
 int RunQuovadelDVD() {
   CoInitialize(nullptr);
   Application().SetTitle(QStringLiteral("Quovadel DVD"));
   CreateApplicationForms();
   Form3->SetVisible(true);
-  int code = Application().Run();
+  int code = RunApplicationLoop();
   DestroyApplicationForms();
   CoUninitialize();
   return code;

@@ -25,6 +25,10 @@ void CreateApplicationForms();
 // Destroys the four windows, the last created first.
 void DestroyApplicationForms();
 
+// The message loop, during which the session's requests to end the program (interrupt,
+// hang-up, termination) run the exit routine on the GUI thread; returns its exit code.
+int RunApplicationLoop();
+
 // The start-up sequence: the platform's classes, title, windows, the video show window made visible, the
 // message loop (which shows the main window); returns the loop's exit code.
 int RunQuovadelDVD();

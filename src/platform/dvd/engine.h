@@ -18,6 +18,7 @@
 #include "graph/dvd_stream.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -191,7 +192,12 @@ private:
   void OnCellChange(const NavEvent &ev);
   void OnHighlight(int button);
   void OnStill(int seconds);
-  void OnStopped(bool error, const std::string &message);
+  // Playback ends; with an error, why is posted as the graph's error abort (a volume
+  // that is no longer there is reported as such, whatever the read said).
+  void OnStopped(bool error, const std::string &message, HRESULT why = HRESULT_FROM_WIN32(ERROR_READ_FAULT));
+  // The opened volume is no longer where it was opened (a disc folder or image moved
+  // away or deleted). Looks at most once a second; navigator thread only.
+  bool VolumeGone();
   void UpdateLocation();
   void UpdateStreams();
   void UpdateButtons(bool force);
@@ -227,6 +233,7 @@ private:
 
   // Navigator thread only.
   Timeline timeline_;
+  std::chrono::steady_clock::time_point volumeChecked_{};
   PciCopy pci_;
   DsiCopy dsi_;
   DWORD navSector_ = 0;

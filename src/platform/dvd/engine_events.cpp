@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace dvd {
 namespace {
@@ -245,10 +246,21 @@ void NavEngine::LeaveStill(bool skip) {
   out_->Notify(EC_DVD_STILL_OFF, 0, 0);
 }
 
-void NavEngine::OnStopped(bool error, const std::string &) {
+bool NavEngine::VolumeGone() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - volumeChecked_ < std::chrono::seconds(1)) return false;
+  volumeChecked_ = now;
+  struct stat st {};
+  return !disc_.path.empty() && stat(disc_.path.c_str(), &st) != 0;
+}
+
+void NavEngine::OnStopped(bool error, const std::string &, HRESULT why) {
   if (error) {
+    volumeChecked_ = {};
+    if (VolumeGone()) why = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
     out_->Notify(EC_DVD_WARNING, DVD_WARNING_Read, 0);
     out_->Notify(EC_DVD_ERROR, DVD_ERROR_Unexpected, 0);
+    out_->Notify(EC_ERRORABORT, why, 0);
   }
   if (speed_ != 1.0) {
     speed_ = 1.0;

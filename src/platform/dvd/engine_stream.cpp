@@ -2,6 +2,7 @@
 // time stamps, scans and the time events.
 #include "dvd/engine.h"
 
+#include "dshow/errors.h"
 #include "dshow/evcode.h"
 
 #include <algorithm>
@@ -32,7 +33,7 @@ void NavEngine::Step() {
   if (++noProgress_ > kMaxNoProgress) {
     // A disc whose program goes round without ever showing a picture.
     out_->Notify(EC_DVD_WARNING, DVD_WARNING_InvalidDVD1_0Disc, 0);
-    OnStopped(true, "no progress");
+    OnStopped(true, "no progress", VFW_E_DVD_INVALID_DISC);
     return;
   }
   switch (ev.kind) {
@@ -40,7 +41,10 @@ void NavEngine::Step() {
     ++blockInVobu_;
     OnBlock(ev.data, ev.size);
     break;
-  case NavEvent::NavPacket: OnNavPacket(); break;
+  case NavEvent::NavPacket:
+    if (VolumeGone()) OnStopped(true, "the volume went away");
+    else OnNavPacket();
+    break;
   case NavEvent::Still: OnStill(ev.stillSeconds); break;
   case NavEvent::Wait:
     out_->Drain();

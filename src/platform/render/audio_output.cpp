@@ -31,6 +31,7 @@ void AudioOutput::Start() {
     lastFrames_ = 0;
     lastPull_ = std::chrono::steady_clock::now();
   }
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); // the program handles its own end
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
     sdlInit_ = true;
     SDL_AudioSpec want{}, have{};

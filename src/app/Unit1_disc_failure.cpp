@@ -1,0 +1,17 @@
+// The control panel's answer to a disc that fails while it plays.
+#include "app/Unit1.h"
+
+#include "engine/check_result.h"
+#include "framework/application.h"
+#include "framework/dialogs.h"
+
+// The navigator stops on a disc it cannot read (a damaged or truncated file, a disc or
+// folder taken away) and reports why. The person is told once; the graph and the
+// labels stay as they are, so that Play, a chapter skip or a menu can try again.
+void TFormDVDPlayer::FilterGraphGraphErrorAbort(QObject *, HRESULT Result) {
+  if (discFailureTold_) return;
+  discFailureTold_ = true;
+  Dialogs().MessageBox(QStringLiteral("Impossibile leggere il disco: la riproduzione si è fermata.\n") +
+                           GetErrorText(Result),
+                       Application().Title(), MB_OK | MB_ICONERROR);
+}
