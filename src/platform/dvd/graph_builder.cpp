@@ -1,8 +1,11 @@
 #include "dvd/graph_builder.h"
 
 #include "dvd/navigator.h"
+#include "graph/builder_callbacks.h"
+#include "graph/graph_log.h"
 #include "dvd/volume.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -96,14 +99,17 @@ public:
     if (FAILED(hr)) return hr;
 
     ComPtr<IBaseFilter> videoDecoder;
-    const bool video = RenderVideo(videoDecoder);
-    const bool audio = RenderAudio();
-    const bool subpicture = RenderSubpicture(videoDecoder.Get());
+    const bool video = RenderStream(StreamKind::Video, [&] { return RenderVideo(videoDecoder); });
+    const bool audio = RenderStream(StreamKind::Audio, [&] { return RenderAudio(); });
+    const bool subpicture = RenderStream(StreamKind::Subpicture, [&] { return RenderSubpicture(videoDecoder.Get()); });
     status->iNumStreams = 3;
     if (!video) status->dwFailedStreamsFlag |= AM_DVD_STREAM_VIDEO;
     if (!audio) status->dwFailedStreamsFlag |= AM_DVD_STREAM_AUDIO;
     if (!subpicture) status->dwFailedStreamsFlag |= AM_DVD_STREAM_SUBPIC;
     status->iNumStreamsFailed = !video + !audio + !subpicture;
+    graph::LogToGraph(graph_.Get(), std::string("Rendered the DVD volume ") + open + ": video " + (video ? "ok" : "failed") +
+                                        ", audio " + (audio ? "ok" : "failed") + ", subpicture " +
+                                        (subpicture ? "ok" : "failed"));
     return status->iNumStreamsFailed ? S_FALSE : S_OK;
   }
 
@@ -125,15 +131,38 @@ private:
     return ComPtr<IPin>(&static_cast<Navigator *>(navigator_.Get())->Pin(kind));
   }
 
-  // A filter of class `clsid` added to the graph, or null (class missing or refused).
+  // A filter of class `clsid` added to the graph, or null (class missing, or refused
+  // by the graph's site before or after creation).
   ComPtr<IBaseFilter> Add(const CLSID &clsid, const char16_t *name) {
-    ComPtr<IBaseFilter> f;
-    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                reinterpret_cast<void **>(f.ReleaseAndGetAddressOf()))) ||
-        !f)
-      return nullptr;
-    if (FAILED(graph_->AddFilter(f.Get(), name))) return nullptr;
+    return Add(graph::CatalogEntryOf(clsid, name));
+  }
+  ComPtr<IBaseFilter> Add(const graph::CatalogFilter &entry) {
+    ComPtr<IBaseFilter> f = graph::CreateSelectedFilter(graph_.Get(), entry);
+    if (!f || FAILED(graph_->AddFilter(f.Get(), entry.friendlyName.c_str()))) return nullptr;
     return f;
+  }
+
+  // The decoders that take the stream's type, best first; the platform's own class
+  // when the catalogue has none.
+  std::vector<graph::CatalogFilter> DecodersFor(StreamKind kind, const CLSID &own, const char16_t *ownName) {
+    std::vector<graph::CatalogFilter> list;
+    ComPtr<IEnumMediaTypes> types;
+    AM_MEDIA_TYPE *mt = nullptr;
+    if (SUCCEEDED(NavPin(kind)->EnumMediaTypes(&types)) && types && types->Next(1, &mt, nullptr) == S_OK && mt) {
+      list = graph::MatchingFilters(mt->majortype, mt->subtype);
+      DeleteMediaType(mt);
+    }
+    if (list.empty()) list.push_back(graph::CatalogEntryOf(own, ownName));
+    return list;
+  }
+
+  // A stream nothing renders is offered to the site's filter graph callback; its S_OK
+  // makes the builder try the stream once more.
+  bool RenderStream(StreamKind kind, const std::function<bool()> &attempt) {
+    if (attempt()) return true;
+    ComPtr<IPin> pin = NavPin(kind);
+    if (graph::UnableToRenderPin(graph_.Get(), pin.Get()) != S_OK) return false;
+    return attempt();
   }
 
   // Connects `out` to some free input pin of `to`.
@@ -147,11 +176,19 @@ private:
     return false;
   }
 
-  // Decoder then renderer for one stream; the filters it added go again on failure.
-  bool RenderThrough(StreamKind kind, const CLSID &decoderClass, const char16_t *decoderName, IBaseFilter *renderer,
+  // Decoder then renderer for one stream, trying each decoder in turn; the filters an
+  // attempt added go again when it fails.
+  bool RenderThrough(StreamKind kind, const std::vector<graph::CatalogFilter> &decoders, IBaseFilter *renderer,
+                     const CLSID &rendererClass, const char16_t *rendererName, ComPtr<IBaseFilter> *decoderOut) {
+    for (const graph::CatalogFilter &candidate : decoders)
+      if (RenderThrough(kind, candidate, renderer, rendererClass, rendererName, decoderOut)) return true;
+    return false;
+  }
+
+  bool RenderThrough(StreamKind kind, const graph::CatalogFilter &decoderClass, IBaseFilter *renderer,
                      const CLSID &rendererClass, const char16_t *rendererName, ComPtr<IBaseFilter> *decoderOut) {
     ComPtr<IPin> out = NavPin(kind);
-    ComPtr<IBaseFilter> decoder = Add(decoderClass, decoderName);
+    ComPtr<IBaseFilter> decoder = Add(decoderClass);
     if (!decoder) return false;
     ComPtr<IBaseFilter> ownRenderer;
     bool ok = ConnectTo(out.Get(), decoder.Get());
@@ -184,13 +221,13 @@ private:
 
   bool RenderVideo(ComPtr<IBaseFilter> &decoder) {
     ComPtr<IBaseFilter> renderer = ExistingVideoRenderer();
-    return RenderThrough(StreamKind::Video, CLSID_MpegVideoDecoder, u"MPEG Video Decoder", renderer.Get(),
-                         CLSID_VideoRenderer, u"Video Renderer", std::addressof(decoder));
+    return RenderThrough(StreamKind::Video, DecodersFor(StreamKind::Video, CLSID_MpegVideoDecoder, u"MPEG Video Decoder"),
+                         renderer.Get(), CLSID_VideoRenderer, u"Video Renderer", std::addressof(decoder));
   }
 
   bool RenderAudio() {
-    return RenderThrough(StreamKind::Audio, CLSID_DvdAudioDecoder, u"DVD Audio Decoder", nullptr, CLSID_DSoundRender,
-                         u"Audio Renderer", nullptr);
+    return RenderThrough(StreamKind::Audio, DecodersFor(StreamKind::Audio, CLSID_DvdAudioDecoder, u"DVD Audio Decoder"),
+                         nullptr, CLSID_DSoundRender, u"Audio Renderer", nullptr);
   }
 
   bool RenderSubpicture(IBaseFilter *videoDecoder) {

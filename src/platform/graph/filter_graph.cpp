@@ -58,7 +58,7 @@ HRESULT FilterGraph::Create(REFIID iid, void **object) {
 HRESULT FilterGraph::QueryInterface(REFIID iid, void **object) {
   return QueryFrom<IFilterGraph, IGraphBuilder, IFilterGraph2, IMediaControl, IMediaEvent, IMediaEventEx,
                    IMediaEventSink, IPersist, IMediaFilter, IBasicAudio, IMediaSeeking, IVideoFrameStep,
-                   IObjectWithSite, IServiceProvider>(iid, object);
+                   IObjectWithSite, IServiceProvider, IGraphLogSink>(iid, object);
 }
 
 ULONG FilterGraph::AddRef() { return refs_.fetch_add(1) + 1; }
@@ -315,7 +315,6 @@ HRESULT FilterGraph::ReconnectEx(IPin *pin, const AM_MEDIA_TYPE *mt) {
   return ConnectDirect(out.Get(), in.Get(), &type.Get());
 }
 
-HRESULT FilterGraph::Render(IPin *) { return E_NOTIMPL; }
 HRESULT FilterGraph::RenderFile(LPCWSTR, LPCWSTR) { return E_NOTIMPL; }
 HRESULT FilterGraph::AddSourceFilter(LPCWSTR, LPCWSTR, IBaseFilter **filter) {
   if (filter) *filter = nullptr;

@@ -10,10 +10,15 @@
 // "Filter". RemoveFilter (graph stopped, else VFW_E_NOT_STOPPED) disconnects both
 // sides of every connected pin, clears the filter's clock and graph, and gives
 // VFW_E_NOT_FOUND for a filter that is not in the graph. Connect tries only a
-// direct connection (VFW_E_CANNOT_CONNECT when the pins agree on no type); the
-// graph never creates filters itself, so Render, RenderFile, AddSourceFilter and
-// RenderEx give E_NOTIMPL and no IAMGraphBuilderCallback/IAMFilterGraphCallback
-// of the site is ever consulted.
+// direct connection (VFW_E_CANNOT_CONNECT when the pins agree on no type).
+// Render(pin) connects a free output pin to a free input of a filter already in the
+// graph, else to a filter of the catalogue (builder_callbacks.h) that takes one of the
+// pin's types, best merit first, and renders that filter's outputs in turn; each
+// catalogue filter is offered to the site's IAMGraphBuilderCallback before
+// (SelectedFilter) and after (CreatedFilter) creation, and a refusal skips it. When
+// nothing renders the pin, the site's IAMFilterGraphCallback::UnableToRenderPin is
+// asked: S_OK makes the graph try once more, anything else gives
+// VFW_E_CANNOT_RENDER. RenderFile, AddSourceFilter and RenderEx give E_NOTIMPL.
 //
 // State: Run, Pause and Stop move the filters downstream first (renderers before
 // their sources). Run from Stopped pauses first; Run gives the filters the start
@@ -83,7 +88,7 @@ namespace graph {
 
 class FilterGraph final
     : public ComObject<IFilterGraph2, IMediaControl, IMediaEventEx, IMediaEventSink, IMediaFilter, IBasicAudio,
-                       IMediaSeeking, IVideoFrameStep, IObjectWithSite, IServiceProvider> {
+                       IMediaSeeking, IVideoFrameStep, IObjectWithSite, IServiceProvider, IGraphLogSink> {
 public:
   static HRESULT Create(REFIID iid, void **object);
 
@@ -159,6 +164,8 @@ public:
   HRESULT SetSite(IUnknown *site) override;
   HRESULT GetSite(REFIID iid, void **site) override;
   HRESULT QueryService(REFGUID service, REFIID iid, void **object) override;
+  // IGraphLogSink
+  void WriteLogLine(const std::string &line) override { log_.Line(line); }
 
 private:
   struct Entry {
@@ -182,6 +189,8 @@ private:
   HRESULT RunLocked(const REFERENCE_TIME *start); // null: from the clock
   void MoveAll(FILTER_STATE state);               // back to a state, results ignored
   HRESULT SettledResult(DWORD msTimeout);         // S_OK or VFW_S_STATE_INTERMEDIATE
+  HRESULT RenderPin(IPin *out, int depth);
+  HRESULT RenderOutputs(IBaseFilter *filter, int depth);
   void ChooseClock();
   void DistributeClock(ComPtr<IReferenceClock> clock);
   REFERENCE_TIME ClockNow();

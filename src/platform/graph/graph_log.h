@@ -9,6 +9,12 @@
 #include <mutex>
 #include <string>
 
+// Answered by this platform's graph manager: lets its builders write to its log.
+QDVD_DECLARE_IID(IGraphLogSink, 0x6B1C2E50, 0x3A55, 0x4C1E, 0x9E, 0x21, 0x70, 0x11, 0xA5, 0x3C, 0x12, 0x02)
+struct IGraphLogSink : IUnknown {
+  virtual void WriteLogLine(const std::string &line) = 0;
+};
+
 namespace graph {
 
 std::string ToUtf8(const std::u16string &text);
