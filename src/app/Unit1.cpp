@@ -3,6 +3,7 @@
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "app/Unit4.h"
+#include "app/stream_menus.h"
 #include "controls/color_trackbar.h"
 #include "controls/trayicon.h"
 #include "framework/checkbox.h"
@@ -70,6 +71,7 @@ TFormDVDPlayer::~TFormDVDPlayer() {
 // --- Start-up and exit -------------------------------------------------------------------
 
 void TFormDVDPlayer::FormCreate(QObject *) {
+  new TStreamKeys(this, FilterGraph);
   sSkinManager1->SetActive(false);
   sSkinManager1->SetSkinDirectory(ExeFolder() + QStringLiteral("temi"));
   sSkinManager1->SetSkinName(QStringLiteral("cappuccino"));
@@ -318,4 +320,18 @@ void TFormDVDPlayer::NotificationAreaStarted() {
   if (tray->Active()) return;
   reducedWithoutTray_ = true; // the area went away again
   showMinimized();
+}
+
+// --- Sound track, subtitles, angle ---------------------------------------------------------
+
+void TFormDVDPlayer::StreamMenusPopup(QObject *) {
+  ComPtr<IDvdInfo2> info = StreamInfo(FilterGraph);
+  const StreamChoices choices = ReadStreamChoices(info.Get());
+  TFilterGraph *graph = FilterGraph;
+  const StreamChoose choose = [graph](int kind, int value) {
+    ComPtr<IDvdControl2> dvd;
+    if (SUCCEEDED(graph->QueryInterface(dvd.ReleaseAndGetAddressOf()))) ChooseStream(dvd.Get(), kind, value);
+  };
+  FillStreamMenus(choices, Audio1, Sottotitoli1, Angolo1, choose);
+  FillStreamMenus(choices, Audio2, Sottotitoli2, Angolo2, choose);
 }

@@ -45,11 +45,13 @@ public:
   TMenuItem *ControlMenu, *PlayMenu, *PauseMenu, *StopMenu, *StepForwardMenu, *N1, *GoToMenu, *NextChapterMenu,
       *PreviousChapterMenu, *PlaySpeed1, *FastForward1, *Rewind1, *N4, *MenuRoot, *TitleMenu, *Aprilettore1;
   TMenuItem *OptionsMenu, *FullscreenMenu, *N5, *BookmarksMenu, *SavebookmarkMenu, *RestorebookmarkMenu;
+  TMenuItem *N7, *Audio1, *Sottotitoli1, *Angolo1; // after "M&enu titoli"
 
   TPopupMenu *Popup;
   TMenuItem *QuovadelDVD1, *Play2, *Pause2, *Stop2, *N2, *GoTo2, *NextChapter2, *PreviousChapter2, *PlaySpeed2,
       *FastForward2, *Rewind2, *Bookmarks2, *Savebookmark2, *Restorebookmark2, *N3, *MenuRoot2, *TitleMenu2, *N6,
       *Fullscreen2, *oolbar1;
+  TMenuItem *N8, *Audio2, *Sottotitoli2, *Angolo2; // after "Toolbar"
 
   TPopupMenu *PopupMenu1;
   TMenuItem *ApriQuovadelControlpanel1;
@@ -109,6 +111,9 @@ public:
   void sBitBtn12Click(QObject *Sender);
   void ApriQuovadelControlpanel1Click(QObject *Sender);
   void oolbar1Click(QObject *Sender);
+
+  // Sound track, subtitles and angle: the sub-menus are filled as their menu opens.
+  void StreamMenusPopup(QObject *Sender);
 
 private:
   void PlayDvdVolume(const std::u16string &path);

@@ -155,6 +155,11 @@ void LoadFormDVDPlayerLayout(TFormDVDPlayer *f) {
   f->TitleMenu = Item(load, f, dvd, "TitleMenu", "M&enu titoli", mpTitleMenu, &TFormDVDPlayer::TitleMenuClick);
   f->Aprilettore1 = Item(load, f, dvd, "Aprilettore1", "Apri lettore", mpEject, &TFormDVDPlayer::Aprilettore1Click);
   f->Aprilettore1->SetVisible(false);
+  // The sound track, subtitle and angle choices: filled as the menu opens.
+  f->N7 = Item(load, f, dvd, "N7", "-");
+  f->Audio1 = Item(load, f, dvd, "Audio1", "Audio", -1, &TFormDVDPlayer::StreamMenusPopup);
+  f->Sottotitoli1 = Item(load, f, dvd, "Sottotitoli1", "Sottotitoli", -1, &TFormDVDPlayer::StreamMenusPopup);
+  f->Angolo1 = Item(load, f, dvd, "Angolo1", "Angolo", -1, &TFormDVDPlayer::StreamMenusPopup);
   f->OptionsMenu = Item(load, f, bar, "OptionsMenu", "&Opzioni");
   f->FullscreenMenu = Item(load, f, f->OptionsMenu, "FullscreenMenu", "&Schermo intero ON/OFF", mpFullscreen,
                            &TFormDVDPlayer::btFullScreenClick);
@@ -210,6 +215,12 @@ void LoadFormDVDPlayerLayout(TFormDVDPlayer *f) {
   f->Fullscreen2 = Item(load, f, pop, "Fullscreen2", "&Schermo intero ON/OFF", mpFullscreen,
                         &TFormDVDPlayer::btFullScreenClick);
   f->oolbar1 = Item(load, f, pop, "oolbar1", "Toolbar", mpToolbar, &TFormDVDPlayer::oolbar1Click);
+  f->N8 = Item(load, f, pop, "N8", "-");
+  f->Audio2 = Item(load, f, pop, "Audio2", "Audio", -1, &TFormDVDPlayer::StreamMenusPopup);
+  f->Sottotitoli2 = Item(load, f, pop, "Sottotitoli2", "Sottotitoli", -1, &TFormDVDPlayer::StreamMenusPopup);
+  f->Angolo2 = Item(load, f, pop, "Angolo2", "Angolo", -1, &TFormDVDPlayer::StreamMenusPopup);
+  QObject::connect(f->Popup, &QMenu::aboutToShow, f, [f] { f->StreamMenusPopup(f->Popup); });
+  QObject::connect(f->ControlMenu->SubMenu(), &QMenu::aboutToShow, f, [f] { f->StreamMenusPopup(f->ControlMenu); });
 
   // The tray icon's menu.
   f->PopupMenu1 = load.Create<TPopupMenu>(f, "PopupMenu1");
@@ -227,4 +238,5 @@ void LoadFormDVDPlayerLayout(TFormDVDPlayer *f) {
 
   f->SetMenu(f->MainMenu);
   load.Finish();
+  f->StreamMenusPopup(f); // no graph yet: the choices start disabled
 }

@@ -1,6 +1,7 @@
 #include "app/Unit3.h"
 
 #include "app/Unit1.h"
+#include "app/stream_menus.h"
 
 TForm3 *Form3 = nullptr;
 
@@ -10,7 +11,9 @@ TForm3::~TForm3() {
   if (Form3 == this) Form3 = nullptr;
 }
 
-void TForm3::FormCreate(QObject *) {}
+void TForm3::FormCreate(QObject *) {
+  if (FormDVDPlayer) new TStreamKeys(this, FormDVDPlayer->FilterGraph);
+}
 
 void TForm3::VideoWindowDblClick(QObject *Sender) { FormDVDPlayer->btFullScreenClick(Sender); }
 

@@ -151,6 +151,10 @@ const MenuRow kMainMenu[] = {
     {1, "MenuRoot", "&Menu principale", 10},
     {1, "TitleMenu", "M&enu titoli", 11},
     {1, "Aprilettore1", "Apri lettore", 16, false},
+    {1, "N7", "-"},
+    {1, "Audio1", "Audio", -1, true, false},
+    {1, "Sottotitoli1", "Sottotitoli", -1, true, false},
+    {1, "Angolo1", "Angolo", -1, false, false},
     {0, "OptionsMenu", "&Opzioni"},
     {1, "FullscreenMenu", "&Schermo intero ON/OFF", 12},
     {1, "N5", "-"},
@@ -180,6 +184,10 @@ const MenuRow kPopup[] = {
     {0, "N6", "-"},
     {0, "Fullscreen2", "&Schermo intero ON/OFF", 12},
     {0, "oolbar1", "Toolbar", 15},
+    {0, "N8", "-"},
+    {0, "Audio2", "Audio", -1, true, false},
+    {0, "Sottotitoli2", "Sottotitoli", -1, true, false},
+    {0, "Angolo2", "Angolo", -1, false, false},
 };
 
 void Flatten(TMenuItem *item, int depth, std::vector<std::pair<int, TMenuItem *>> *out) {

@@ -130,6 +130,7 @@ public:
   HRESULT GetState(IDvdState **) override { return E_NOTIMPL; }
   HRESULT GetButtonAtPosition(POINT, ULONG *) override { return E_NOTIMPL; }
   HRESULT GetButtonRect(ULONG, RECT *) override { return E_NOTIMPL; }
+  HRESULT GetAudioAttributes(ULONG, DVD_AudioAttributes *) override { return E_NOTIMPL; }
 
   Trace *trace;
   HRESULT languageResult = S_OK;

@@ -97,6 +97,33 @@ constexpr DWORD DVD_CMD_FLAG_Block = 0x4;
 constexpr DWORD DVD_CMD_FLAG_StartWhenRendered = 0x8;
 constexpr DWORD DVD_CMD_FLAG_EndAfterRendered = 0x10;
 
+enum DVD_AUDIO_FORMAT {
+  DVD_AudioFormat_AC3 = 0,
+  DVD_AudioFormat_MPEG1 = 1,
+  DVD_AudioFormat_MPEG1_DRC = 2,
+  DVD_AudioFormat_MPEG2 = 3,
+  DVD_AudioFormat_MPEG2_DRC = 4,
+  DVD_AudioFormat_LPCM = 5,
+  DVD_AudioFormat_DTS = 6,
+  DVD_AudioFormat_SDDS = 7,
+  DVD_AudioFormat_Other = 8,
+};
+
+enum DVD_AUDIO_APPMODE { DVD_AudioMode_None = 0, DVD_AudioMode_Karaoke = 1, DVD_AudioMode_Surround = 2, DVD_AudioMode_Other = 3 };
+
+struct DVD_AudioAttributes {
+  DVD_AUDIO_APPMODE AppMode;
+  BYTE AppModeData;
+  DVD_AUDIO_FORMAT AudioFormat;
+  LCID Language;
+  DWORD LanguageExtension;
+  BOOL fHasMultichannelInfo;
+  DWORD dwFrequency;
+  BYTE bQuantization;
+  BYTE bNumberOfChannels;
+  DWORD dwReserved[2];
+};
+
 struct DVD_PLAYBACK_LOCATION2 {
   ULONG TitleNum;
   ULONG ChapterNum;
@@ -195,6 +222,7 @@ struct IDvdInfo2 : IUnknown {
   virtual HRESULT GetState(IDvdState **state) = 0;
   virtual HRESULT GetButtonAtPosition(POINT point, ULONG *button) = 0;
   virtual HRESULT GetButtonRect(ULONG button, RECT *rect) = 0;
+  virtual HRESULT GetAudioAttributes(ULONG stream, DVD_AudioAttributes *attributes) = 0;
 };
 
 QDVD_DECLARE_IID(IDvdGraphBuilder, 0xFCC152B6, 0xF372, 0x11D0, 0x8E, 0x00, 0x00, 0xC0, 0x4F, 0xD7, 0xC0, 0x8B)

@@ -102,6 +102,7 @@ public:
   HRESULT GetState(IDvdState **state) override;
   HRESULT GetButtonAtPosition(POINT point, ULONG *button) override;
   HRESULT GetButtonRect(ULONG button, RECT *rect) override;
+  HRESULT GetAudioAttributes(ULONG stream, DVD_AudioAttributes *attributes) override;
 
 private:
   HRESULT Ready();

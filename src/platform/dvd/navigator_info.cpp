@@ -137,6 +137,28 @@ HRESULT DvdInterfaces::GetSubpictureLanguage(ULONG stream, LCID *language) {
   return S_OK;
 }
 
+HRESULT DvdInterfaces::GetAudioAttributes(ULONG stream, DVD_AudioAttributes *attributes) {
+  if (!attributes) return E_POINTER;
+  Snapshot s = nav_->Engine().GetSnapshot();
+  if (!s.open) return VFW_E_DVD_GRAPHNOTREADY;
+  const StreamSet *set = Streams(nav_->Engine().Disc(), s);
+  if (stream >= set->audio.size()) return E_INVALIDARG;
+  const AudioStreamInfo &a = set->audio[stream];
+  *attributes = DVD_AudioAttributes{};
+  switch (a.coding) {
+  case AudioCoding::Ac3: attributes->AudioFormat = DVD_AudioFormat_AC3; break;
+  case AudioCoding::Mpeg: attributes->AudioFormat = DVD_AudioFormat_MPEG1; break;
+  case AudioCoding::Lpcm: attributes->AudioFormat = DVD_AudioFormat_LPCM; break;
+  case AudioCoding::Dts: attributes->AudioFormat = DVD_AudioFormat_DTS; break;
+  default: attributes->AudioFormat = DVD_AudioFormat_Other; break;
+  }
+  attributes->Language = LcidFromIsoCode(a.language);
+  attributes->dwFrequency = static_cast<DWORD>(a.sampleRate);
+  attributes->bQuantization = static_cast<BYTE>(a.bitsPerSample);
+  attributes->bNumberOfChannels = static_cast<BYTE>(a.channels);
+  return S_OK;
+}
+
 HRESULT DvdInterfaces::GetDVDVolumeInfo(ULONG *volumes, ULONG *volume, DVD_DISC_SIDE *side, ULONG *titles) {
   if (!volumes || !volume || !side || !titles) return E_POINTER;
   if (!nav_->Engine().IsOpen()) return VFW_E_DVD_GRAPHNOTREADY;

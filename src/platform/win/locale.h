@@ -1,4 +1,5 @@
-// Locale queries: the English name of a language identifier.
+// Locale queries: the name of a language identifier, in English or in the user
+// interface's language (Italian).
 #pragma once
 
 #include "com/types.h"
@@ -6,7 +7,8 @@
 using LCID = DWORD;
 using LCTYPE = DWORD;
 
-constexpr LCTYPE LOCALE_SENGLANGUAGE = 0x1001;
+constexpr LCTYPE LOCALE_SLANGUAGE = 0x0002;    // the language's name in the user's language
+constexpr LCTYPE LOCALE_SENGLANGUAGE = 0x1001; // the language's English name
 
 constexpr WORD PRIMARYLANGID(LCID lcid) { return static_cast<WORD>(lcid & 0x3FF); }
 

@@ -326,6 +326,19 @@ TEST(DvdNavigator, MenusTitlesChaptersAndTime) {
   EXPECT_EQ(g.info->GetSubpictureLanguage(0, &lcid), S_OK);
   EXPECT_EQ(lcid, 0x0410u);
   EXPECT_EQ(g.info->GetAudioLanguage(2, &lcid), E_INVALIDARG);
+  // Their formats: AC-3 and MPEG, both stereo at 48 kHz.
+  DVD_AudioAttributes audio{};
+  EXPECT_EQ(g.info->GetAudioAttributes(0, &audio), S_OK);
+  EXPECT_EQ(audio.AudioFormat, DVD_AudioFormat_AC3);
+  EXPECT_EQ(audio.Language, 0x0409u);
+  EXPECT_EQ(audio.bNumberOfChannels, 2);
+  EXPECT_EQ(audio.dwFrequency, 48000u);
+  EXPECT_EQ(g.info->GetAudioAttributes(1, &audio), S_OK);
+  EXPECT_EQ(audio.AudioFormat, DVD_AudioFormat_MPEG1);
+  EXPECT_EQ(audio.Language, 0x0410u);
+  EXPECT_EQ(audio.bNumberOfChannels, 2);
+  EXPECT_EQ(g.info->GetAudioAttributes(2, &audio), E_INVALIDARG);
+  EXPECT_EQ(g.info->GetAudioAttributes(0, nullptr), E_POINTER);
   DVD_HMSF_TIMECODE total{};
   EXPECT_EQ(g.info->GetTotalTitleTime(&total, nullptr), S_OK);
   EXPECT_EQ(total.bSeconds, 12);

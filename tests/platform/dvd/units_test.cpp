@@ -85,6 +85,22 @@ TEST(Languages, DiscCodesMapToIdentifiersWithEnglishNames) {
   EXPECT_GE(known, 40);
 }
 
+TEST(Locale, ItalianLanguageNamesForTheUserInterface) {
+  char buf[32];
+  EXPECT_EQ(GetLocaleInfoA(0x0410, LOCALE_SLANGUAGE, buf, sizeof buf), 9);
+  EXPECT_STREQ(buf, "Italiano");
+  EXPECT_EQ(GetLocaleInfoA(0x0809, LOCALE_SLANGUAGE, buf, sizeof buf), 8);
+  EXPECT_STREQ(buf, "Inglese");
+  EXPECT_EQ(GetLocaleInfoA(0x0C1A, LOCALE_SLANGUAGE, buf, sizeof buf), 6);
+  EXPECT_STREQ(buf, "Serbo");
+  EXPECT_EQ(GetLocaleInfoA(0x0410, LOCALE_SLANGUAGE, buf, 8), 0); // too small
+  EXPECT_EQ(GetLocaleInfoA(0x0400, LOCALE_SLANGUAGE, buf, sizeof buf), 0);
+  // Every language with an English name has an Italian one.
+  for (LCID id = 1; id < 0x60; ++id)
+    EXPECT_EQ(GetLocaleInfoA(0x0400 | id, LOCALE_SENGLANGUAGE, nullptr, 0) > 0,
+              GetLocaleInfoA(0x0400 | id, LOCALE_SLANGUAGE, nullptr, 0) > 0) << id;
+}
+
 TEST(Locale, EnglishLanguageNames) {
   char buf[32];
   EXPECT_EQ(GetLocaleInfoA(0x0410, LOCALE_SENGLANGUAGE, buf, sizeof buf), 8);
