@@ -143,3 +143,50 @@ TEST_F(DvdCallbacks, AnInspectorSeesTheRenderedGraphWithItsConnections) {
 }
 
 } // namespace
+
+#include <QProcess>
+
+namespace {
+
+// Runs the inspector while this process's event loop answers its calls.
+QString Inspect(const QStringList &args, int *exitCode) {
+  QProcess p;
+  p.start(QDVD_GRAPHS_TOOL, args);
+  QDeadlineTimer deadline(10000);
+  while (p.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+    QCoreApplication::processEvents();
+    p.waitForFinished(10);
+  }
+  *exitCode = p.exitCode();
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+TEST_F(DvdCallbacks, TheInspectorListsThePlayingGraphAndPrintsIt) {
+  fg.SetGraphEdit(true);
+  ASSERT_EQ(Render(), S_OK);
+  ASSERT_TRUE(fg.Play());
+  int code = -1;
+  const QString list = Inspect({}, &code);
+  EXPECT_EQ(code, 0);
+  const QString name = list.section('\t', 0, 0);
+  EXPECT_TRUE(name.startsWith("FilterGraph ")) << list.toStdString();
+  EXPECT_TRUE(name.endsWith(" pid " + QString::number(QCoreApplication::applicationPid(), 16).toUpper()));
+
+  const QString graph = Inspect({name}, &code);
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(graph.contains("State: Running")) << graph.toStdString();
+  EXPECT_TRUE(graph.contains("\"DVD Navigator\""));
+  EXPECT_TRUE(graph.contains("\"MPEG Video Decoder\""));
+  EXPECT_TRUE(graph.contains("\"Video Renderer\""));
+  EXPECT_TRUE(graph.contains("\"Audio Renderer\""));
+  EXPECT_TRUE(graph.contains("DVD Navigator/Video -> MPEG Video Decoder/"));
+  EXPECT_TRUE(graph.contains("DVD_ENCRYPTED_PACK / MPEG2_VIDEO, 720x480"));
+
+  fg.ClearGraph();
+  fg.SetActive(false);
+  EXPECT_EQ(Inspect({}, &code), "");
+  Inspect({name}, &code);
+  EXPECT_EQ(code, 1);
+}
+
+} // namespace
