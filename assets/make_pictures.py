@@ -3,8 +3,9 @@
 
 Run from anywhere:   /usr/bin/python3 assets/make_pictures.py
 
-Writes assets/pictures/* and the indicator images of the "cappuccino" skin
-(assets/temi/cappuccino/*.png).  Needs python3-pil, python3-numpy and the
+Writes assets/pictures/*, the indicator images of the "cappuccino" skin
+(assets/temi/cappuccino/*.png) and the program's icon in the desktop's icon
+theme sizes (assets/icons/hicolor/<n>x<n>/apps/quovadel-dvd.png).  Needs python3-pil, python3-numpy and the
 fonts-dejavu-core package.  The output is committed, so the build never runs
 this script.
 
@@ -22,6 +23,7 @@ from PIL import Image, ImageDraw, ImageFont
 HERE = os.path.dirname(os.path.abspath(__file__))
 PICTURES = os.path.join(HERE, "pictures")
 SKIN = os.path.join(HERE, "temi", "cappuccino")
+ICONS = os.path.join(HERE, "icons", "hicolor")
 
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 FONT_BOLD = os.path.join(FONT_DIR, "DejaVuSans-Bold.ttf")
@@ -609,6 +611,21 @@ def tray_32():
     return c.image()
 
 
+# The program's icon: the tray picture's disc and play triangle, drawn afresh at
+# each size the icon theme keeps (never scaled from another size).
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
+def app_icon(n):
+    k = n / 32.0
+    c = Canvas(n, n, s=8 if n <= 64 else 4)
+    disc(c, 15 * k, 15 * k, 14.5 * k)
+    tri = c.poly([(20 * k, 17 * k), (20 * k, 30 * k), (30.5 * k, 23.5 * k)])
+    c.paint(c.grow(tri, max(1.0, 2.0 * k)), (255, 255, 255))
+    c.glyph(tri, GREEN[0], GREEN[1], GREEN[2], width=max(1.0, k))
+    return c.image()
+
+
 def tray_anim(k):
     c = Canvas(16, 16)
     disc(c, 8, 8, 7.6, spin=120.0 * k, marker=True)
@@ -717,6 +734,9 @@ def main():
     made.append(save_png(tray_32(), PICTURES, "tray_32.png"))
     for k in range(3):
         made.append(save_png(tray_anim(k), PICTURES, "tray_anim_%d.png" % k))
+    for n in ICON_SIZES:
+        made.append(save_png(app_icon(n), ICONS, "%dx%d" % (n, n), "apps",
+                             "quovadel-dvd.png"))
 
     big = logo()
     logo_path = os.path.join(PICTURES, "logo.jpg")

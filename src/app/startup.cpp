@@ -4,6 +4,7 @@
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "app/Unit4.h"
+#include "app/bookmark_file.h"
 #include "com/registry.h"
 #include "framework/application.h"
 #include "win/console.h"
@@ -77,6 +78,7 @@ int RunApplicationLoop() {
 int RunQuovadelDVD() {
   CoInitialize(nullptr);
   Application().SetTitle(QStringLiteral("Quovadel DVD"));
+  BookmarkFile(); // the bookmark's place is chosen once, now
   CreateApplicationForms();
   Form3->SetVisible(true);
   int code = RunApplicationLoop();
