@@ -3,6 +3,7 @@
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "app/Unit4.h"
+#include "app/bookmark_file.h"
 #include "app/stream_menus.h"
 #include "controls/color_trackbar.h"
 #include "controls/trayicon.h"
@@ -31,8 +32,9 @@ QString ExeFolder() { return QDir::toNativeSeparators(QCoreApplication::applicat
 
 constexpr double kScanSpeed = 8.0;
 
-// The one bookmark file, beside the program.
-std::u16string BookmarkPath() { return (ExeFolder() + QStringLiteral("bookmark.bmk")).toStdU16String(); }
+// The one bookmark file: beside the program, or in the user's data folder when the
+// program's folder cannot be written (chosen once at start).
+std::u16string BookmarkPath() { return BookmarkFile().toStdU16String(); }
 
 // The navigator's control interface, asked anew for every command.
 ComPtr<IDvdControl2> DvdControl(TFilterGraph *graph) {

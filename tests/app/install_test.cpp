@@ -2,7 +2,8 @@
 // install puts where (the menu entry passes the desktop's validator, the icon exists at
 // each size), and the installed launcher started from another folder by a user who
 // cannot write the program folder: the skinned control panel, an authored disc playing
-// from its menu, and nothing written into the program folder.
+// from its menu, a bookmark saved into and restored from the user's data folder, and
+// nothing written into the program folder.
 #include "support/fixtures.h"
 
 #include <gtest/gtest.h>
@@ -272,6 +273,17 @@ protected:
       }
     return all && orange * 20 > all;
   }
+  // The picture holds still (stopped) for a while.
+  bool HoldsStill(WId window) {
+    QImage last = Grab(window);
+    int same = 0;
+    return WaitFor([&] {
+      const QImage now = Grab(window);
+      same = now == last ? same + 1 : 0;
+      last = now;
+      return same >= 10;
+    });
+  }
   bool Moves(WId window) {
     const QImage first = Grab(window);
     return WaitFor([&] { return Grab(window) != first; }, 5000);
@@ -284,7 +296,7 @@ protected:
   WId panel_ = 0, show_ = 0;
 };
 
-TEST_F(InstalledPlayerTest, StartsFromAnotherFolderSkinnedPlaysADiscAndLeavesTheProgramFolderAsInstalled) {
+TEST_F(InstalledPlayerTest, StartsFromAnotherFolderSkinnedPlaysAndKeepsTheBookmarkInTheDataFolder) {
   Start();
   panel_ = Window("Control Panel");
   ASSERT_NE(panel_, 0u) << "no control panel: " << Output().toStdString();
@@ -303,7 +315,28 @@ TEST_F(InstalledPlayerTest, StartsFromAnotherFolderSkinnedPlaysADiscAndLeavesThe
                             QString::number(menu.height() * 31 / 100), "click", "1"}),
             0);
   ASSERT_TRUE(WaitFor([&] { return ShowsTheTitle(Grab(show_)); })) << "title 1 does not start";
-  EXPECT_TRUE(Moves(show_)) << "the picture does not move";
+  ASSERT_TRUE(Moves(show_)) << "the picture does not move";
+  const int windows = Windows().size();
+
+  // Opzioni > Punti di lettura > Salva punto: a compound file in the data folder.
+  const QString bookmark = dataHome_ + "/quovadel-dvd/bookmark.bmk";
+  Menu({"alt+o", "p", "s"});
+  const QByteArray signature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+  QFile file(bookmark);
+  ASSERT_TRUE(WaitFor([&] {
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const bool whole = file.size() >= 512 && file.read(8) == signature;
+    file.close();
+    return whole;
+  })) << "no bookmark in " << bookmark.toStdString() << ": " << Output().toStdString();
+
+  // DVD > Stop, then Ripristina punto: title 1 plays again from the saved point.
+  Menu({"alt+d", "s"});
+  ASSERT_TRUE(HoldsStill(show_)) << "Stop did not stop the picture";
+  Menu({"alt+o", "p", "r"});
+  EXPECT_TRUE(WaitFor([&] { return ShowsTheTitle(Grab(show_)); })) << "the restored title does not show";
+  EXPECT_TRUE(Moves(show_)) << "the restored title does not play";
+  EXPECT_EQ(Windows().size(), windows) << "a message showed: " << Output().toStdString();
 
   // File > Esci ends the program.
   Menu({"alt+f", "e"});
