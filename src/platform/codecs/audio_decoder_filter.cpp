@@ -39,31 +39,27 @@ HRESULT AudioStreamPin::QueryExtraInterface(REFIID iid, void **object) {
   return InputPin::QueryExtraInterface(iid, object);
 }
 
-HRESULT AudioStreamPin::Drain() { return owner_->DrainDecoder(); }
+HRESULT AudioStreamPin::Drain() { return owner_->Queue().Drain() == S_OK ? S_OK : VFW_E_WRONG_STATE; }
 
 HRESULT AudioStreamPin::SetScanMode(BOOL scanning) {
   owner_->SetScanning(scanning != FALSE);
   return S_OK;
 }
 
-HRESULT AudioStreamPin::OnReceive(IMediaSample *sample) {
-  AM_MEDIA_TYPE *changed = nullptr;
-  if (sample->GetMediaType(&changed) == S_OK && changed) {
-    HRESULT hr = owner_->Configure(*changed);
-    DeleteMediaType(changed);
-    if (FAILED(hr)) return hr;
-  }
-  return owner_->Decode(sample);
-}
+HRESULT AudioStreamPin::OnReceive(IMediaSample *sample) { return owner_->Queue().Push(sample); }
 
 HRESULT AudioStreamPin::OnEndOfStream() {
-  owner_->DrainDecoder();
-  return owner_->Output().DeliverEndOfStream();
+  owner_->Queue().PushEnd();
+  return S_OK;
 }
 
-HRESULT AudioStreamPin::OnBeginFlush() { return owner_->Output().DeliverBeginFlush(); }
+HRESULT AudioStreamPin::OnBeginFlush() {
+  owner_->Queue().BeginFlush();
+  return owner_->Output().DeliverBeginFlush();
+}
 
 HRESULT AudioStreamPin::OnEndFlush() {
+  owner_->Queue().EndFlush();
   owner_->FlushDecoder();
   return owner_->Output().DeliverEndFlush();
 }
@@ -115,6 +111,12 @@ HRESULT AudioDecoderFilter::Configure(const AM_MEDIA_TYPE &mt) {
 }
 
 HRESULT AudioDecoderFilter::Decode(IMediaSample *sample) {
+  AM_MEDIA_TYPE *changed = nullptr;
+  if (sample->GetMediaType(&changed) == S_OK && changed) {
+    HRESULT hr = Configure(*changed);
+    DeleteMediaType(changed);
+    if (FAILED(hr)) return hr;
+  }
   std::lock_guard guard(stream_);
   if (!decoder_.IsOpen()) return VFW_E_UNSUPPORTED_AUDIO;
   if (sample->IsDiscontinuity() == S_OK) {
@@ -146,8 +148,18 @@ void AudioDecoderFilter::FlushDecoder() {
   discontinuity_ = true;
 }
 
+HRESULT AudioDecoderFilter::OnStop() {
+  queue_.Stop();
+  return S_OK;
+}
+
+HRESULT AudioDecoderFilter::DeliverEnd() {
+  DrainDecoder();
+  return output_.DeliverEndOfStream();
+}
+
 void AudioDecoderFilter::OnSound(const float *samples, int frames, long long start) {
-  if (!output_.IsConnected() || scanning_) return;
+  if (!output_.IsConnected() || scanning_ || queue_.Stale()) return;
   const LONG size = frames * kOutputChannels * static_cast<LONG>(sizeof(float));
   ComPtr<graph::MediaSample> sample = graph::MediaSample::Create(size);
   if (!sample) {

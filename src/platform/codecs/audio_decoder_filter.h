@@ -3,10 +3,12 @@
 //                    (dvd_stream.h); answers IDvdDecoderControl (Drain, scan = mute).
 //   "Audio Output":  48 kHz stereo float PCM (graph/raw_formats.h), whatever the
 //                    input, so the renderer never renegotiates.
-// Decoding runs on the thread that delivers the samples.
+// Decoding runs on the filter's own thread (DecodeThread); the input pin only queues
+// the compressed samples.
 #pragma once
 
 #include "codecs/audio_decoder.h"
+#include "codecs/decode_thread.h"
 
 #include "graph/dvd_stream.h"
 #include "graph/filter_base.h"
@@ -63,10 +65,15 @@ public:
   HRESULT DrainDecoder();
   void FlushDecoder();
   void SetScanning(bool scanning) { scanning_ = scanning; }
+  HRESULT DeliverEnd();
   PcmOutputPin &Output() { return output_; }
+  DecodeThread &Queue() { return queue_; }
+
+  static constexpr DecodeThread::Limits kQueueLimits{1u << 20, 2048, 20000000};
 
 private:
   ~AudioDecoderFilter() override = default;
+  HRESULT OnStop() override;
   void OnSound(const float *samples, int frames, long long start);
 
   std::mutex stream_;
@@ -76,6 +83,9 @@ private:
   HRESULT deliverResult_ = S_OK;
   AudioStreamPin input_{this};
   PcmOutputPin output_{this};
+  // Last: it stops before anything it calls goes.
+  DecodeThread queue_{"qdvd-audio", kQueueLimits,
+                      {[this](IMediaSample *s) { Decode(s); }, [this] { DrainDecoder(); }, [this] { DeliverEnd(); }}};
 };
 
 } // namespace codecs

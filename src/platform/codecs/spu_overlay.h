@@ -28,6 +28,10 @@ public:
   // an RGB32 picture. Returns true when something was drawn.
   bool Apply(uint8_t *rgb, int stride, int width, int height, long long time);
 
+  // The same over a 4:2:0 picture (planes Y, U = Cb, V = Cr): luma per pixel, each
+  // chroma sample with the mean cover of its four pixels.
+  bool ApplyYuv(uint8_t *const planes[3], const int strides[3], int width, int height, long long time);
+
   // 0x00YYCrCb -> 0x00RRGGBB (studio-range BT.601).
   static uint32_t YCrCbToRgb(uint32_t entry);
 
@@ -37,6 +41,7 @@ private:
   std::mutex lock_;
   std::deque<SpuPicture> pictures_; // by start time
   uint32_t rgb_[16];
+  uint32_t ycc_[16]; // the palette as the disc gives it
   DvdHighlight highlight_{};
   bool display_ = true;
 };

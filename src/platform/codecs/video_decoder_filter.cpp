@@ -24,6 +24,14 @@ graph::MediaType PictureType(const RgbFrameFormat &f) {
   return mt;
 }
 
+graph::MediaType YuvPictureType(const RgbFrameFormat &f) {
+  const YuvFrameFormat y{f.width, f.height, f.aspectX, f.aspectY, f.frameDuration};
+  graph::MediaType mt(MEDIATYPE_Video, MEDIASUBTYPE_I420);
+  mt.SetFormat(FORMAT_YuvFrame, &y, sizeof y);
+  mt.SetSampleSize(static_cast<ULONG>(YuvFrameBytes(f.width, f.height)));
+  return mt;
+}
+
 bool SameFormat(const RgbFrameFormat &a, const RgbFrameFormat &b) {
   return a.width == b.width && a.height == b.height && a.stride == b.stride && a.aspectX == b.aspectX &&
          a.aspectY == b.aspectY;
@@ -51,31 +59,28 @@ HRESULT VideoStreamPin::QueryExtraInterface(REFIID iid, void **object) {
   return InputPin::QueryExtraInterface(iid, object);
 }
 
-HRESULT VideoStreamPin::Drain() { return owner_->DrainDecoder(); }
+HRESULT VideoStreamPin::Drain() { return owner_->Queue().Drain() == S_OK ? S_OK : VFW_E_WRONG_STATE; }
 
 HRESULT VideoStreamPin::SetScanMode(BOOL scanning) {
   owner_->SetScanning(scanning != FALSE);
   return S_OK;
 }
 
-HRESULT VideoStreamPin::OnReceive(IMediaSample *sample) {
-  AM_MEDIA_TYPE *changed = nullptr;
-  if (sample->GetMediaType(&changed) == S_OK && changed) {
-    const bool ok = IsVideoInput(*changed);
-    if (ok && changed->cbFormat >= sizeof(DvdVideoFormat) && changed->pbFormat)
-      owner_->SetInputFormat(*reinterpret_cast<const DvdVideoFormat *>(changed->pbFormat));
-    DeleteMediaType(changed);
-    if (!ok) return VFW_E_TYPE_NOT_ACCEPTED;
-  }
-  return owner_->Decode(sample);
+HRESULT VideoStreamPin::OnReceive(IMediaSample *sample) { return owner_->Queue().Push(sample); }
+
+HRESULT VideoStreamPin::OnEndOfStream() {
+  owner_->Queue().PushEnd();
+  return S_OK;
 }
 
-HRESULT VideoStreamPin::OnEndOfStream() { return owner_->DeliverEnd(); }
-
-HRESULT VideoStreamPin::OnBeginFlush() { return owner_->Output().DeliverBeginFlush(); }
+HRESULT VideoStreamPin::OnBeginFlush() {
+  owner_->Queue().BeginFlush();
+  return owner_->Output().DeliverBeginFlush();
+}
 
 HRESULT VideoStreamPin::OnEndFlush() {
-  owner_->FlushDecoder(); // Receive has returned: the downstream flush released it
+  owner_->Queue().EndFlush(); // the decode thread let go of what it held: reset is safe
+  owner_->FlushDecoder();
   return owner_->Output().DeliverEndFlush();
 }
 
@@ -144,15 +149,25 @@ HRESULT SubpicturePin::OnEndFlush() {
 PictureOutputPin::PictureOutputPin(VideoDecoderFilter *owner) : OutputPin(owner, u"Video Output"), owner_(owner) {}
 
 HRESULT PictureOutputPin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
-  return mt.majortype == MEDIATYPE_Video && mt.subtype == MEDIASUBTYPE_RGB32 && mt.formattype == FORMAT_RgbFrame &&
-                 mt.cbFormat >= sizeof(RgbFrameFormat)
-             ? S_OK
-             : VFW_E_TYPE_NOT_ACCEPTED;
+  if (mt.majortype != MEDIATYPE_Video) return VFW_E_TYPE_NOT_ACCEPTED;
+  if (mt.subtype == MEDIASUBTYPE_I420 && mt.formattype == FORMAT_YuvFrame && mt.cbFormat >= sizeof(YuvFrameFormat))
+    return S_OK;
+  if (mt.subtype == MEDIASUBTYPE_RGB32 && mt.formattype == FORMAT_RgbFrame && mt.cbFormat >= sizeof(RgbFrameFormat))
+    return S_OK;
+  return VFW_E_TYPE_NOT_ACCEPTED;
 }
 
+// I420 first: the renderer converts once, at the size it draws; RGB32 for one that
+// takes nothing else.
 HRESULT PictureOutputPin::GetMediaType(int index, graph::MediaType *mt) {
-  if (index != 0) return S_FALSE;
-  *mt = PictureType(owner_->OutputFormat());
+  if (index == 0) *mt = YuvPictureType(owner_->OutputFormat());
+  else if (index == 1) *mt = PictureType(owner_->OutputFormat());
+  else return S_FALSE;
+  return S_OK;
+}
+
+HRESULT PictureOutputPin::CompleteConnect(IPin *) {
+  owner_->SetYuvOutput(ConnectionType().Get().subtype == MEDIASUBTYPE_I420);
   return S_OK;
 }
 
@@ -164,6 +179,11 @@ VideoDecoderFilter::VideoDecoderFilter()
     : FilterImpl(CLSID_MpegVideoDecoder, u"MPEG Video Decoder"),
       decoder_([this](const DecodedPicture &p) { OnPicture(p); }) {
   decoderOpen_ = decoder_.Open();
+}
+
+HRESULT VideoDecoderFilter::OnStop() {
+  queue_.Stop();
+  return S_OK;
 }
 
 graph::BasePin *VideoDecoderFilter::GetPin(int index) {
@@ -198,6 +218,14 @@ RgbFrameFormat VideoDecoderFilter::OutputFormat() {
 }
 
 HRESULT VideoDecoderFilter::Decode(IMediaSample *sample) {
+  AM_MEDIA_TYPE *changed = nullptr;
+  if (sample->GetMediaType(&changed) == S_OK && changed) {
+    const bool ok = IsVideoInput(*changed);
+    if (ok && changed->cbFormat >= sizeof(DvdVideoFormat) && changed->pbFormat)
+      SetInputFormat(*reinterpret_cast<const DvdVideoFormat *>(changed->pbFormat));
+    DeleteMediaType(changed);
+    if (!ok) return VFW_E_TYPE_NOT_ACCEPTED;
+  }
   if (!decoderOpen_) return VFW_E_RUNTIME_ERROR;
   std::lock_guard guard(stream_);
   if (sample->IsDiscontinuity() == S_OK) {
@@ -262,6 +290,7 @@ void VideoDecoderFilter::RefreshStill() {
 }
 
 void VideoDecoderFilter::OnPicture(const DecodedPicture &p) {
+  if (queue_.Stale()) return; // a flush came while this was decoded
   const AVFrame *f = p.frame;
   RgbFrameFormat format;
   {
@@ -274,8 +303,13 @@ void VideoDecoderFilter::OnPicture(const DecodedPicture &p) {
     format_.frameDuration = p.duration;
     format = format_;
   }
-  last_.resize(static_cast<std::size_t>(format.stride) * format.height);
-  if (!converter_.Convert(f, last_.data(), format.stride)) return;
+  if (yuvOut_) {
+    last_.resize(static_cast<std::size_t>(YuvFrameBytes(format.width, format.height)));
+    if (!converter_.ToI420(f, last_.data())) return;
+  } else {
+    last_.resize(static_cast<std::size_t>(format.stride) * format.height);
+    if (!converter_.Convert(f, last_.data(), format.stride)) return;
+  }
   lastFormat_ = format;
   lastStart_ = p.start;
   lastDuration_ = p.duration;
@@ -287,11 +321,19 @@ HRESULT VideoDecoderFilter::DeliverPicture(const std::vector<uint8_t> &clean, co
                                            long long start, long long duration) {
   if (!output_.IsConnected()) return S_OK;
   const LONG size = static_cast<LONG>(clean.size());
-  ComPtr<graph::MediaSample> sample = graph::MediaSample::Create(size);
+  ComPtr<graph::MediaSample> sample = pool_.Get(size);
   if (!sample) return E_OUTOFMEMORY;
   std::memcpy(sample->Data(), clean.data(), clean.size());
   // A still shows the newest subpicture (its time may lie after the last picture's).
-  overlay_.Apply(sample->Data(), format.stride, format.width, format.height, idle_ ? kNoTime : start);
+  const long long overlayTime = idle_ ? kNoTime : start;
+  if (yuvOut_) {
+    const long luma = static_cast<long>(format.width) * format.height;
+    uint8_t *planes[3] = {sample->Data(), sample->Data() + luma, sample->Data() + luma + luma / 4};
+    const int strides[3] = {format.width, format.width / 2, format.width / 2};
+    overlay_.ApplyYuv(planes, strides, format.width, format.height, overlayTime);
+  } else {
+    overlay_.Apply(sample->Data(), format.stride, format.width, format.height, overlayTime);
+  }
   sample->SetActualDataLength(size);
   // A re-delivered still picture carries no time: it shows at once.
   if (start != kNoTime && !idle_) {
@@ -300,7 +342,7 @@ HRESULT VideoDecoderFilter::DeliverPicture(const std::vector<uint8_t> &clean, co
   }
   sample->SetSyncPoint(TRUE);
   if (!formatSent_ || !SameFormat(format, sentFormat_)) {
-    graph::MediaType mt = PictureType(format);
+    graph::MediaType mt = yuvOut_ ? YuvPictureType(format) : PictureType(format);
     sample->SetMediaType(&mt.Get());
     formatSent_ = true;
     sentFormat_ = format;

@@ -3,14 +3,19 @@
 //                      answers IDvdDecoderControl (Drain, scan mode).
 //   "SubPicture" in:   subpicture packets; answers IDvdSubpictureSink (palette,
 //                      highlight, display switch).
-//   "Video Output":    RGB32 pictures (graph/raw_formats.h) with their times and the
-//                      subpicture and button highlight drawn over them.
-// Decoding runs on the thread that delivers the video samples. When the video is idle
+//   "Video Output":    I420 pictures (or RGB32 for a renderer that takes only that,
+//                      graph/raw_formats.h) from a reused pool, with their times and
+//                      the subpicture and button highlight blended in.
+// Decoding runs on the filter's own thread (DecodeThread): the video pin only queues
+// the compressed samples, so the navigator never waits for a picture to decode. A
+// flush drops what waits and anything decoded from it. When the video is idle
 // (drained before a still, or at end of stream), a change of highlight or a new
 // subpicture re-delivers the last picture with the new overlay at once.
 #pragma once
 
+#include "codecs/decode_thread.h"
 #include "codecs/mpeg_video_decoder.h"
+#include "codecs/picture_pool.h"
 #include "codecs/rgb_converter.h"
 #include "codecs/spu_assembler.h"
 #include "codecs/spu_overlay.h"
@@ -76,6 +81,7 @@ public:
   explicit PictureOutputPin(VideoDecoderFilter *owner);
   HRESULT CheckMediaType(const AM_MEDIA_TYPE &mt) override;
   HRESULT GetMediaType(int index, graph::MediaType *mt) override;
+  HRESULT CompleteConnect(IPin *peer) override;
 
 private:
   VideoDecoderFilter *owner_;
@@ -103,9 +109,16 @@ public:
   void SetInputFormat(const DvdVideoFormat &format);
   RgbFrameFormat OutputFormat();
   PictureOutputPin &Output() { return output_; }
+  void SetYuvOutput(bool yuv) { yuvOut_ = yuv; }
+  DecodeThread &Queue() { return queue_; }
+
+  // The compressed-sample queue: room for the 0.7-1 s by which discs mux pictures
+  // ahead of their sound, at DVD's highest rate.
+  static constexpr DecodeThread::Limits kQueueLimits{4u << 20, 4096, 20000000};
 
 private:
   ~VideoDecoderFilter() override = default;
+  HRESULT OnStop() override;
   void OnPicture(const DecodedPicture &picture);
   HRESULT DeliverPicture(const std::vector<uint8_t> &clean, const RgbFrameFormat &format, long long start,
                          long long duration);
@@ -114,6 +127,8 @@ private:
   MpegVideoDecoder decoder_;
   bool decoderOpen_ = false;
   RgbConverter converter_;
+  PicturePool pool_;                 // output samples, reused
+  std::atomic<bool> yuvOut_{true};   // I420 out (else RGB32), as connected
   SubpictureOverlay overlay_;
   std::mutex formatLock_;
   RgbFrameFormat format_{720, 480, 720 * 4, 4, 3, 333667};
@@ -121,7 +136,7 @@ private:
   RgbFrameFormat sentFormat_{};
   bool discontinuity_ = false;       // mark the next output sample
   std::atomic<bool> idle_{false};    // drained, nothing decoded since
-  std::vector<uint8_t> last_;        // the last picture without overlay
+  std::vector<uint8_t> last_;        // the last picture without overlay, as sent (I420 or RGB32)
   RgbFrameFormat lastFormat_{};
   long long lastStart_ = kNoTime, lastDuration_ = 0;
   HRESULT deliverResult_ = S_OK;
@@ -129,6 +144,9 @@ private:
   VideoStreamPin video_{this};
   SubpicturePin subpicture_{this};
   PictureOutputPin output_{this};
+  // Last: it stops before anything it calls goes.
+  DecodeThread queue_{"qdvd-video", kQueueLimits,
+                      {[this](IMediaSample *s) { Decode(s); }, [this] { DrainDecoder(); }, [this] { DeliverEnd(); }}};
 };
 
 } // namespace codecs

@@ -208,6 +208,9 @@ private:
   void PrepareJump();
   void QueueTimeMark(REFERENCE_TIME at, LONGLONG time90k);
   void SendDueTimeMarks(REFERENCE_TIME now);
+  // Title and chapter events: sent once the first picture of the next VOBU shows.
+  void QueueStatus(LONG code, LONG_PTR p1, LONG_PTR p2);
+  void ScheduleStatus(REFERENCE_TIME at);
   void EndScan(bool notify);
   HRESULT Fail(); // maps the library's refusal
   StreamSet CurrentStreams() const;
@@ -240,6 +243,7 @@ private:
   LONGLONG timeAtNav_ = 0;
   int blockInVobu_ = 0;
   bool haveNav_ = false;
+  bool navSinceFlush_ = false; // a navigation packet was read since the last flush
   bool idle_ = false;          // stopped: nothing to read until a command moves the machine
   bool navPaused_ = false;     // IDvdControl2::Pause
   struct Still {
@@ -255,10 +259,15 @@ private:
   StreamFormat formats_[3];
   std::vector<BYTE> pendingBlock_;
   int pendingIndex_ = 0;
+  // A time event, or (code != 0) a status event, sent when stream time reaches `at`:
+  // the picture it describes is then on the screen.
   struct TimeMark {
     REFERENCE_TIME at;
     LONGLONG time90k;
+    LONG code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
   };
+  std::vector<TimeMark> pendingStatus_; // waiting for the stream time of the next VOBU
   std::deque<TimeMark> marks_;
   LONGLONG lastSecond_ = -1;
   // Scans.

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
+
 #include <sys/stat.h>
 
 namespace dvd {
@@ -21,6 +23,7 @@ void NavEngine::OnNavPacket() {
   timeAtNav_ = session_->CurrentTime();
   blockInVobu_ = 0;
   haveNav_ = true;
+  navSinceFlush_ = true;
   noProgress_ = std::max(0, noProgress_ - 1);
   const REFERENCE_TIME now = NowOr(0);
   Snapshot s = GetSnapshot();
@@ -65,6 +68,7 @@ void NavEngine::OnNavPacket() {
   } else {
     start = timeline_.OnVobu(pci_.vobuStart, pci_.vobuEnd, now, kMargin);
   }
+  ScheduleStatus(start);
   ShownVobu shown;
   shown.streamStart = start;
   shown.time90k = timeAtNav_;
@@ -117,8 +121,9 @@ void NavEngine::UpdateLocation() {
   }
   if (domain == NavDomain::Title) {
     bool newTitle = old.domain != NavDomain::Title || old.title != title;
-    if (newTitle) out_->Notify(EC_DVD_TITLE_CHANGE, title, 0);
-    if (newTitle || old.chapter != part) out_->Notify(EC_DVD_CHAPTER_START, part, 0);
+    // Sent when the place's first picture shows, not when its cell is read.
+    if (newTitle) QueueStatus(EC_DVD_TITLE_CHANGE, title, 0);
+    if (newTitle || old.chapter != part) QueueStatus(EC_DVD_CHAPTER_START, part, 0);
   } else if (speed_ != 1.0) {
     EndScan(true);
   }
@@ -220,7 +225,16 @@ void NavEngine::ShowHighlight(int button) {
 }
 
 void NavEngine::OnStill(int seconds) {
+  if (!navSinceFlush_) {
+    // The still of the cell left behind: a jump ran while the decoders were draining
+    // for it (a paused graph holds the drain), and nothing of the new place was read.
+    session_->StillSkip();
+    return;
+  }
   out_->Drain();
+  // A still shows at once: what describes it is due now.
+  ScheduleStatus(0);
+  SendDueTimeMarks(std::numeric_limits<REFERENCE_TIME>::max());
   noProgress_ = 0;
   still_.active = true;
   still_.forever = seconds >= 255;

@@ -153,11 +153,30 @@ void NavEngine::QueueTimeMark(REFERENCE_TIME at, LONGLONG time90k) {
   while (marks_.size() > 64) marks_.pop_front();
 }
 
+void NavEngine::QueueStatus(LONG code, LONG_PTR p1, LONG_PTR p2) {
+  TimeMark m{0, 0, code, p1, p2};
+  pendingStatus_.push_back(m);
+}
+
+void NavEngine::ScheduleStatus(REFERENCE_TIME at) {
+  for (TimeMark m : pendingStatus_) {
+    m.at = at;
+    auto later = [](const TimeMark &a, const TimeMark &b) { return a.at < b.at; };
+    marks_.insert(std::upper_bound(marks_.begin(), marks_.end(), m, later), m);
+  }
+  pendingStatus_.clear();
+}
+
 void NavEngine::SendDueTimeMarks(REFERENCE_TIME now) {
   FrameRate rate = GetSnapshot().rate;
   while (!marks_.empty() && marks_.front().at <= now) {
-    DVD_HMSF_TIMECODE tc = TimecodeFrom90k(marks_.front().time90k, rate);
+    const TimeMark mark = marks_.front();
     marks_.pop_front();
+    if (mark.code != 0) {
+      out_->Notify(mark.code, mark.p1, mark.p2);
+      continue;
+    }
+    DVD_HMSF_TIMECODE tc = TimecodeFrom90k(mark.time90k, rate);
     if (hmsfEvents_)
       out_->Notify(EC_DVD_CURRENT_HMSF_TIME, static_cast<LONG_PTR>(PackHmsf(tc)),
                    static_cast<LONG_PTR>(PackBcdTime(tc, rate)));
@@ -169,6 +188,7 @@ void NavEngine::SendDueTimeMarks(REFERENCE_TIME now) {
 
 void NavEngine::FlushAll() {
   out_->Flush();
+  navSinceFlush_ = false;
   timeline_.Break();
   for (bool &d : discontinuity_) d = true;
   pendingBlock_.clear();

@@ -5,6 +5,10 @@
 //   pixel in memory order B, G, R, X (X = 0xFF), `stride` bytes per row. The start time
 //   is the picture's presentation time; a sample without a time is shown at once.
 //   A change of size or aspect comes as a new media type on the next sample.
+// Video in YUV: MEDIATYPE_Video / MEDIASUBTYPE_I420, formattype FORMAT_YuvFrame, format
+//   block YuvFrameFormat. Each sample holds one 4:2:0 picture as three planes, one
+//   after the other without padding: Y (width x height), U then V ((width / 2) x
+//   (height / 2) each). Width and height are even. Times and changes as for RGB32.
 // Audio: MEDIATYPE_Audio / MEDIASUBTYPE_PCM, formattype FORMAT_PcmAudio, format block
 //   PcmAudioFormat. Interleaved samples; the decoders of this platform always send
 //   48 kHz stereo 32-bit float, so the renderer never has to renegotiate.
@@ -13,6 +17,7 @@
 #include "com/types.h"
 
 inline constexpr GUID FORMAT_RgbFrame = {0x3F0A62C1, 0x7D24, 0x4E8B, {0x9A, 0x51, 0x2C, 0x6E, 0x13, 0xB7, 0x40, 0x01}};
+inline constexpr GUID FORMAT_YuvFrame = {0x3F0A62C3, 0x7D24, 0x4E8B, {0x9A, 0x51, 0x2C, 0x6E, 0x13, 0xB7, 0x40, 0x01}};
 inline constexpr GUID FORMAT_PcmAudio = {0x3F0A62C2, 0x7D24, 0x4E8B, {0x9A, 0x51, 0x2C, 0x6E, 0x13, 0xB7, 0x40, 0x01}};
 
 struct RgbFrameFormat {
@@ -23,6 +28,19 @@ struct RgbFrameFormat {
   LONG aspectY;
   REFERENCE_TIME frameDuration; // 100-ns units; 0 when unknown
 };
+
+struct YuvFrameFormat {
+  LONG width;       // stored picture size in pixels, even
+  LONG height;
+  LONG aspectX;     // display aspect of the whole picture
+  LONG aspectY;
+  REFERENCE_TIME frameDuration; // 100-ns units; 0 when unknown
+};
+
+// The bytes of one I420 picture and where its planes start.
+inline long long YuvFrameBytes(LONG width, LONG height) {
+  return static_cast<long long>(width) * height * 3 / 2;
+}
 
 struct PcmAudioFormat {
   LONG sampleRate;    // frames per second

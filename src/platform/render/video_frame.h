@@ -3,24 +3,44 @@
 #pragma once
 
 #include "com/types.h"
+#include "com/unknown.h"
 
 #include <QImage>
 
+#include <cstdint>
+
 namespace render {
 
+// A 4:2:0 picture in a sample's memory (kept alive by the sample).
+struct YuvPicture {
+  ComPtr<IUnknown> owner;
+  const uint8_t *planes[3] = {nullptr, nullptr, nullptr};
+  int strides[3] = {0, 0, 0};
+  int width = 0, height = 0;
+};
+
 struct VideoFrame {
-  QImage image;            // RGB32 (may share the sample's memory)
+  QImage image;            // RGB32 (may share the sample's memory); null for a YUV picture
+  YuvPicture yuv;          // used when image is null
   int aspectX = 4, aspectY = 3;
   bool hasTime = false;
   REFERENCE_TIME start = 0; // stream time, 100 ns
+  std::uint64_t generation = 0; // the presenter's flush generation; 0: none
+
+  bool IsNull() const { return image.isNull() && !yuv.planes[0]; }
+  QSize Size() const { return image.isNull() ? QSize(yuv.width, yuv.height) : image.size(); }
+  // The picture as RGB32 at its stored size (a conversion for a YUV picture).
+  QImage ToImage() const;
 };
 
 struct PresentedFrame {
-  QImage image;
+  VideoFrame frame;
   bool hasTime = false;
   REFERENCE_TIME sampleTime = 0;  // the picture's own time
   bool running = false;           // whether the graph ran when it was shown
   REFERENCE_TIME streamTime = 0;  // stream time when it was put on the screen
+  // The picture as RGB32 at its stored size, for whoever looks at its pixels.
+  QImage Image() const { return frame.ToImage(); }
 };
 
 } // namespace render

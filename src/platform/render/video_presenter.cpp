@@ -8,16 +8,16 @@
 namespace render {
 namespace {
 
-// The navigator pushes every stream from one thread, and discs mux the pictures up to
-// about a second ahead of their sound: the queue must span more than that, or the
-// sound starves while the push waits here.
-constexpr REFERENCE_TIME kQueueSpan = 15000000; // 1.5 s
-constexpr std::size_t kQueueLength = 60;
 constexpr auto kClockPoll = std::chrono::milliseconds(10);
+// The first picture after a flush shows at once when it is due within this (the
+// navigator places new material a quarter second ahead of the clock); one further
+// ahead waits for its time, as every other picture does.
+constexpr REFERENCE_TIME kPrerollWindow = 3000000;
 
 } // namespace
 
-VideoPresenter::VideoPresenter(Events events) : events_(std::move(events)) {
+VideoPresenter::VideoPresenter(Events events, std::size_t queueLength)
+    : events_(std::move(events)), queueLength_(std::max<std::size_t>(queueLength, 1)) {
   thread_ = std::thread([this] { Loop(); });
 }
 
@@ -30,18 +30,15 @@ VideoPresenter::~VideoPresenter() {
   thread_.join();
 }
 
-bool VideoPresenter::Full() const {
-  if (queue_.size() >= kQueueLength) return true;
-  if (queue_.size() < 2) return false;
-  const Item &first = queue_.front(), &last = queue_.back();
-  return first.frame.hasTime && last.frame.hasTime && last.frame.start - first.frame.start >= kQueueSpan;
-}
+bool VideoPresenter::Full() const { return queue_.size() >= queueLength_; }
 
 bool VideoPresenter::Queue(VideoFrame frame) {
   std::unique_lock guard(lock_);
   wake_.wait(guard, [&] { return quit_ || flushing_ || mode_ == Mode::Stopped || !Full(); });
   if (quit_ || flushing_ || mode_ == Mode::Stopped) return false;
+  frame.generation = generation_;
   queue_.push_back(Item{std::move(frame), false});
+  peak_ = std::max(peak_, queue_.size());
   wake_.notify_all();
   return true;
 }
@@ -56,6 +53,7 @@ void VideoPresenter::EndOfStream() {
 void VideoPresenter::BeginFlush() {
   std::lock_guard guard(lock_);
   flushing_ = true;
+  ++generation_;
   queue_.clear();
   wake_.notify_all();
 }
@@ -63,13 +61,17 @@ void VideoPresenter::BeginFlush() {
 void VideoPresenter::EndFlush() {
   std::lock_guard guard(lock_);
   flushing_ = false;
-  // After a flush in pause the next picture is the new paused picture.
+  // After a flush in pause the next picture is the new paused picture; while running
+  // it shows as soon as it arrives (the clock has not reached it yet: it stays until
+  // its successor is due).
   if (mode_ == Mode::Paused) prerolled_ = false;
+  showNext_ = true;
 }
 
 void VideoPresenter::Stop() {
   std::lock_guard guard(lock_);
   mode_ = Mode::Stopped;
+  ++generation_;
   queue_.clear();
   steps_ = 0;
   prerolled_ = false;
@@ -142,6 +144,16 @@ bool VideoPresenter::HasPausedPicture() {
   return mode_ != Mode::Paused || prerolled_ || (!queue_.empty() && queue_.front().endOfStream);
 }
 
+std::uint64_t VideoPresenter::Generation() {
+  std::lock_guard guard(lock_);
+  return generation_;
+}
+
+std::size_t VideoPresenter::PeakQueued() {
+  std::lock_guard guard(lock_);
+  return peak_;
+}
+
 long long VideoPresenter::Dropped() {
   std::lock_guard guard(lock_);
   return dropped_;
@@ -201,7 +213,7 @@ void VideoPresenter::Loop() {
     }
     REFERENCE_TIME now = 0;
     if (front.frame.hasTime && StreamNow(&now)) {
-      if (now < front.frame.start) {
+      if (now < front.frame.start && !(showNext_ && front.frame.start - now <= kPrerollWindow)) {
         const auto wait = std::min<std::chrono::microseconds>(
             std::chrono::microseconds((front.frame.start - now) / 10), kClockPoll);
         wake_.wait_for(guard, wait);
@@ -219,6 +231,7 @@ void VideoPresenter::Loop() {
     queue_.pop_front();
     wake_.notify_all();
     prerolled_ = true;
+    showNext_ = false;
     guard.unlock();
     if (events_.show) events_.show(std::move(frame));
     guard.lock();

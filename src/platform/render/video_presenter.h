@@ -1,11 +1,16 @@
-// Puts pictures on the screen at their times. The streaming thread queues pictures
-// (blocking while the queue is full); the presenter's own thread waits for each
-// picture's stream time on the reference clock and hands it to the widget.
+// Puts pictures on the screen at their times. The decoder's thread queues pictures
+// (blocking while the small queue is full: a few pictures, so that decoding stays
+// just ahead of the screen); the presenter's own thread waits for each picture's
+// stream time on the reference clock and hands it to the widget. Every picture
+// carries the generation it was queued in; a flush or stop bumps it, so a picture
+// already handed over can still be dropped by the widget (VideoWidget::DropBefore).
 //   Stopped: the queue is emptied and nothing is accepted.
 //   Paused:  the first picture after Stop is shown at once (the paused picture);
 //            then nothing moves except for frame steps.
 //   Running: each picture shows when stream time (clock - run start, scaled by the
 //            rate) reaches its time; one whose successor is also due is skipped.
+//            The first picture after a flush (a jump, a menu) shows at once when
+//            it is due within 0.3 s (pre-roll).
 //            Pictures without a time show at once. End of stream is reported after
 //            the last picture.
 #pragma once
@@ -15,6 +20,7 @@
 #include "dshow/strmif.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -31,7 +37,9 @@ public:
     std::function<void()> firstPicture;    // the paused picture arrived
   };
 
-  explicit VideoPresenter(Events events);
+  static constexpr std::size_t kQueueLength = 4;
+
+  explicit VideoPresenter(Events events, std::size_t queueLength = kQueueLength);
   ~VideoPresenter();
   VideoPresenter(const VideoPresenter &) = delete;
   VideoPresenter &operator=(const VideoPresenter &) = delete;
@@ -55,6 +63,8 @@ public:
 
   bool HasPausedPicture();   // paused and the paused picture has been shown (or end of stream)
   long long Dropped();
+  std::uint64_t Generation(); // of the pictures queued from now on
+  std::size_t PeakQueued();   // the most pictures waiting at once
 
 private:
   enum class Mode { Stopped, Paused, Running };
@@ -70,11 +80,15 @@ private:
   void Rebase(REFERENCE_TIME clockNow);
 
   Events events_;
+  const std::size_t queueLength_;
+  std::uint64_t generation_ = 1;
+  std::size_t peak_ = 0;
   std::mutex lock_;
   std::condition_variable wake_;
   std::deque<Item> queue_;
   Mode mode_ = Mode::Stopped;
   bool flushing_ = false, quit_ = false, prerolled_ = false;
+  bool showNext_ = false; // the first picture after a flush shows at once (pre-roll)
   DWORD steps_ = 0;
   ComPtr<IReferenceClock> clock_;
   REFERENCE_TIME runStart_ = 0;

@@ -8,24 +8,45 @@
 
 namespace render {
 
+namespace {
+
+// The picture format of an RGB32 or I420 media type (for I420 the stride is the luma
+// plane's); false when the type is neither or is malformed.
+bool ReadPictureFormat(const AM_MEDIA_TYPE &mt, RgbFrameFormat *out, bool *yuv) {
+  if (mt.majortype != MEDIATYPE_Video || !mt.pbFormat) return false;
+  if (mt.subtype == MEDIASUBTYPE_RGB32 && mt.formattype == FORMAT_RgbFrame && mt.cbFormat >= sizeof(RgbFrameFormat)) {
+    *out = *reinterpret_cast<const RgbFrameFormat *>(mt.pbFormat);
+    *yuv = false;
+    return out->width > 0 && out->height > 0 && out->stride >= out->width * 4;
+  }
+  if (mt.subtype == MEDIASUBTYPE_I420 && mt.formattype == FORMAT_YuvFrame && mt.cbFormat >= sizeof(YuvFrameFormat)) {
+    const auto *f = reinterpret_cast<const YuvFrameFormat *>(mt.pbFormat);
+    *out = RgbFrameFormat{f->width, f->height, f->width, f->aspectX, f->aspectY, f->frameDuration};
+    *yuv = true;
+    return f->width > 0 && f->height > 0 && f->width % 2 == 0 && f->height % 2 == 0;
+  }
+  return false;
+}
+
+} // namespace
+
 // ---- input pin ---------------------------------------------------------------
 
 VideoInputPin::VideoInputPin(VideoRendererBase *owner, std::u16string name, int stream)
     : InputPin(owner, std::move(name)), owner_(owner), stream_(stream) {}
 
 HRESULT VideoInputPin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
-  if (mt.majortype != MEDIATYPE_Video || mt.subtype != MEDIASUBTYPE_RGB32 || mt.formattype != FORMAT_RgbFrame ||
-      mt.cbFormat < sizeof(RgbFrameFormat) || !mt.pbFormat)
-    return VFW_E_TYPE_NOT_ACCEPTED;
-  const auto *f = reinterpret_cast<const RgbFrameFormat *>(mt.pbFormat);
-  if (f->width <= 0 || f->height <= 0 || f->stride < f->width * 4) return VFW_E_TYPE_NOT_ACCEPTED;
-  return S_OK;
+  RgbFrameFormat f{};
+  bool yuv = false;
+  return ReadPictureFormat(mt, &f, &yuv) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
 }
 
 HRESULT VideoInputPin::CompleteConnect(IPin *) {
   if (stream_ != 0) return S_OK;
-  graph::MediaType mt = ConnectionType();
-  owner_->SetFormat(*reinterpret_cast<const RgbFrameFormat *>(mt.Format()));
+  RgbFrameFormat f{};
+  bool yuv = false;
+  if (!ReadPictureFormat(ConnectionType().Get(), &f, &yuv)) return VFW_E_TYPE_NOT_ACCEPTED;
+  owner_->SetFormat(f, yuv);
   return S_OK;
 }
 
@@ -63,6 +84,11 @@ VideoRendererBase::VideoRendererBase(REFCLSID clsid, std::u16string name) : Filt
 
 VideoRendererBase::~VideoRendererBase() { ShutDownPresenter(); }
 
+void VideoRendererBase::BeginFlush() {
+  presenter_->BeginFlush();
+  if (VideoWidget *surface = Surface()) surface->DropBefore(presenter_->Generation());
+}
+
 void VideoRendererBase::ShutDownPresenter() { presenter_.reset(); }
 
 void VideoRendererBase::ConnectSurface(VideoWidget *surface) {
@@ -77,10 +103,11 @@ void VideoRendererBase::Show(VideoFrame frame) {
   if (VideoWidget *surface = Surface()) surface->Post(std::move(frame));
 }
 
-void VideoRendererBase::SetFormat(const RgbFrameFormat &format) {
+void VideoRendererBase::SetFormat(const RgbFrameFormat &format, bool yuv) {
   {
     std::lock_guard guard(formatLock_);
     format_ = format;
+    yuv_ = yuv;
   }
   // Lay the surface out for this aspect until its first picture tells its own.
   if (VideoWidget *surface = Surface()) {
@@ -99,32 +126,49 @@ void VideoRendererBase::ClearFormat() {
   format_.reset();
 }
 
-bool VideoRendererBase::Format(RgbFrameFormat *format) {
+bool VideoRendererBase::Format(RgbFrameFormat *format, bool *yuv) {
   std::lock_guard guard(formatLock_);
   if (!format_) return false;
   *format = *format_;
+  if (yuv) *yuv = yuv_;
   return true;
 }
 
 HRESULT VideoRendererBase::Receive(IMediaSample *sample) {
   AM_MEDIA_TYPE *changed = nullptr;
   if (sample->GetMediaType(&changed) == S_OK && changed) {
-    HRESULT ok = static_cast<VideoInputPin *>(GetPin(0))->CheckMediaType(*changed);
-    if (SUCCEEDED(ok)) SetFormat(*reinterpret_cast<const RgbFrameFormat *>(changed->pbFormat));
+    RgbFrameFormat next{};
+    bool nextYuv = false;
+    const bool ok = ReadPictureFormat(*changed, &next, &nextYuv);
     DeleteMediaType(changed);
-    if (FAILED(ok)) return ok;
+    if (!ok) return VFW_E_TYPE_NOT_ACCEPTED;
+    SetFormat(next, nextYuv);
   }
   RgbFrameFormat f{};
-  if (!Format(&f)) return VFW_E_NOT_CONNECTED;
+  bool yuv = false;
+  if (!Format(&f, &yuv)) return VFW_E_NOT_CONNECTED;
   BYTE *data = nullptr;
   if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
-  if (sample->GetActualDataLength() < static_cast<LONG>(static_cast<long long>(f.stride) * f.height))
+  const long long needed = yuv ? YuvFrameBytes(f.width, f.height) : static_cast<long long>(f.stride) * f.height;
+  if (sample->GetActualDataLength() < needed)
     return VFW_E_BUFFER_OVERFLOW; // a picture shorter than its format says: refuse, never read past it
 
   VideoFrame frame;
-  sample->AddRef(); // the picture keeps the sample's memory until it is no longer shown
-  frame.image = QImage(data, f.width, f.height, f.stride, QImage::Format_RGB32,
-                       [](void *s) { static_cast<IMediaSample *>(s)->Release(); }, sample);
+  if (yuv) {
+    // The picture keeps the sample (from the decoder's pool) until it is no longer shown.
+    frame.yuv.owner = sample;
+    frame.yuv.width = f.width;
+    frame.yuv.height = f.height;
+    frame.yuv.planes[0] = data;
+    frame.yuv.planes[1] = data + static_cast<long>(f.width) * f.height;
+    frame.yuv.planes[2] = frame.yuv.planes[1] + static_cast<long>(f.width / 2) * (f.height / 2);
+    frame.yuv.strides[0] = f.width;
+    frame.yuv.strides[1] = frame.yuv.strides[2] = f.width / 2;
+  } else {
+    sample->AddRef(); // the picture keeps the sample's memory until it is no longer shown
+    frame.image = QImage(data, f.width, f.height, f.stride, QImage::Format_RGB32,
+                         [](void *s) { static_cast<IMediaSample *>(s)->Release(); }, sample);
+  }
   frame.aspectX = f.aspectX > 0 ? f.aspectX : f.width;
   frame.aspectY = f.aspectY > 0 ? f.aspectY : f.height;
   REFERENCE_TIME start = 0, stop = 0;

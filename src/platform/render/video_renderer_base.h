@@ -1,4 +1,5 @@
-// What the video renderer and the mixing renderer share: the RGB32 input pin, the
+// What the video renderer and the mixing renderer share: the input pin (I420 pictures
+// from the decoder's pool, or RGB32), the
 // picture format, the presenter thread that shows each picture at its time, frame
 // step, rate, the picture geometry for the navigator and the probe. The derived
 // class owns the widget that shows the pictures and creates it on the GUI thread.
@@ -63,11 +64,13 @@ public:
   // For the input pin.
   HRESULT Receive(IMediaSample *sample);
   void EndOfStream() { presenter_->EndOfStream(); }
-  void BeginFlush() { presenter_->BeginFlush(); }
+  // Also a picture already handed to the surface and not yet painted is dropped.
+  void BeginFlush();
   void EndFlush() { presenter_->EndFlush(); }
-  void SetFormat(const RgbFrameFormat &format);
+  // The picture format; for I420 (yuv) the stride is the luma plane's.
+  void SetFormat(const RgbFrameFormat &format, bool yuv = false);
   void ClearFormat();
-  bool Format(RgbFrameFormat *format);
+  bool Format(RgbFrameFormat *format, bool *yuv = nullptr);
 
 protected:
   VideoRendererBase(REFCLSID clsid, std::u16string name);
@@ -94,6 +97,7 @@ private:
   std::unique_ptr<VideoPresenter> presenter_;
   std::mutex formatLock_;
   std::optional<RgbFrameFormat> format_;
+  bool yuv_ = false;
   std::atomic<REFERENCE_TIME> position_{0};
   std::function<void(const PresentedFrame &)> presented_; // GUI thread
 };

@@ -11,6 +11,7 @@
 #include <QResizeEvent>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <memory>
 
 namespace render {
@@ -26,6 +27,7 @@ VideoWidget::VideoWidget(const char *windowClass, QWidget *parent) : QWidget(par
 void VideoWidget::Post(VideoFrame frame) {
   {
     std::unique_lock guard(slotLock_);
+    if (frame.generation && frame.generation < minGeneration_) return; // flushed on its way
     // At most about a frame: the GUI thread may be busy for longer (never wait on it).
     slotTaken_.wait_for(guard, std::chrono::milliseconds(30), [this] { return !slot_; });
     if (slot_) ++overwritten_;
@@ -45,17 +47,28 @@ void VideoWidget::TakePosted() {
   }
   slotTaken_.notify_all();
   if (!frame) return;
+  {
+    std::lock_guard guard(slotLock_);
+    if (frame->generation && frame->generation < minGeneration_) return;
+  }
   current_ = std::move(*frame);
   UpdatePlacement();
   update();
   if (onPresented) {
     PresentedFrame shown;
-    shown.image = current_.image;
+    shown.frame = current_;
     shown.hasTime = current_.hasTime;
     shown.sampleTime = current_.start;
     shown.running = streamTime && streamTime(&shown.streamTime);
     onPresented(shown);
   }
+}
+
+void VideoWidget::DropBefore(std::uint64_t generation) {
+  std::lock_guard guard(slotLock_);
+  minGeneration_ = std::max(minGeneration_, generation);
+  if (slot_ && slot_->generation && slot_->generation < minGeneration_) slot_.reset();
+  slotTaken_.notify_all();
 }
 
 QRect VideoWidget::PictureRect() const {
@@ -118,7 +131,7 @@ void VideoWidget::SetCursorHidden(bool hidden) {
 void VideoWidget::paintEvent(QPaintEvent *) {
   QPainter p(this);
   const QRect dest = PictureRect();
-  if (current_.image.isNull()) {
+  if (current_.IsNull()) {
     p.fillRect(rect(), border_);
     return;
   }
@@ -128,9 +141,12 @@ void VideoWidget::paintEvent(QPaintEvent *) {
   p.fillRect(QRect(all.left(), dest.bottom() + 1, all.width(), all.bottom() - dest.bottom()), border_);
   p.fillRect(QRect(all.left(), dest.top(), dest.left() - all.left(), dest.height()), border_);
   p.fillRect(QRect(dest.right() + 1, dest.top(), all.right() - dest.right(), dest.height()), border_);
-  p.setRenderHint(QPainter::SmoothPixmapTransform);
-  const QRect source = source_.isEmpty() ? current_.image.rect() : source_.intersected(current_.image.rect());
-  p.drawImage(dest, current_.image, source);
+  // The picture's one conversion and scaling, straight to the size it is drawn.
+  const QRect whole(QPoint(0, 0), current_.Size());
+  const QRect source = source_.isEmpty() ? whole : source_.intersected(whole);
+  const QImage &scaled = scaler_.Scale(current_, source, dest.size());
+  if (!scaled.isNull()) p.drawImage(dest.topLeft(), scaled);
+  else p.fillRect(dest, border_);
 }
 
 bool VideoWidget::event(QEvent *e) {

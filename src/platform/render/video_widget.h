@@ -1,5 +1,6 @@
-// The widget a video renderer draws into: the last picture scaled into its area with
-// the picture's display aspect (or stretched), the rest in the border colour. It
+// The widget a video renderer draws into: the last picture (YUV or RGB32) converted and
+// scaled once, as it is painted, into its area with the picture's display aspect (or
+// stretched), the rest in the border colour. It
 // repaints the last picture whenever it is exposed. Input on it (mouse, wheel, keys)
 // is forwarded to a drain widget with positions mapped to the drain.
 //
@@ -7,12 +8,14 @@
 // slot and a queued call takes it on the GUI thread. Everything else: GUI thread.
 #pragma once
 
+#include "render/picture_scaler.h"
 #include "render/video_frame.h"
 
 #include <QColor>
 #include <QPointer>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <atomic>
 #include <condition_variable>
@@ -30,13 +33,16 @@ public:
   // dropped.
   void Post(VideoFrame frame);
   long long Overwritten() const { return overwritten_.load(); }
+  // Any thread: pictures of an older generation are never shown from now on, also one
+  // posted and not yet taken (a flush between the hand-over and the painting).
+  void DropBefore(std::uint64_t generation);
 
   // Where the picture is drawn, in this widget's coordinates (GUI thread).
   QRect PictureRect() const;
   // The same in the parent's coordinates (this widget's position added) as last laid
   // out, and whether a picture format is known: any thread.
   QRect PlacedPictureRect(bool inParent) const;
-  bool HasPicture() const { return !current_.image.isNull(); }
+  bool HasPicture() const { return !current_.IsNull(); }
   const VideoFrame &Current() const { return current_; }
   void SetKeepAspect(bool keep);
   // The display aspect to lay out for before the first picture arrives.
@@ -71,8 +77,10 @@ private:
   std::optional<VideoFrame> slot_;
   std::atomic<long long> overwritten_{0};
   bool callPending_ = false;
+  std::uint64_t minGeneration_ = 0; // slotLock_
 
   VideoFrame current_;
+  PictureScaler scaler_;
   bool keepAspect_ = true;
   QRect source_;
   QColor border_ = Qt::black;

@@ -284,7 +284,7 @@ HRESULT Vmr9Renderer::GetCurrentImage(BYTE **image) {
   if (!Windowless()) return VFW_E_WRONG_STATE;
   QImage picture;
   RunOnGui([&] {
-    if (VideoWidget *s = surface_.load()) picture = s->Current().image;
+    if (VideoWidget *s = surface_.load()) picture = s->Current().ToImage();
   });
   if (picture.isNull()) return E_FAIL;
   // A device-independent bitmap: 40-byte header, then 32-bit rows bottom to top.

@@ -120,3 +120,82 @@ TEST(Engine, DamagedDiscStopsWithErrors) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(r.out.EventCount(), n);
 }
+
+TEST(Engine, AJumpWhileTheDecodersDrainForAStillPlaysTheNewPlace) {
+  // A paused graph holds the drain before the menu's still; the user's jump comes in
+  // meanwhile. The still of the menu left behind must not stop the title.
+  if (!HaveDiscs()) GTEST_SKIP();
+  FakeOutput out(4.0);
+  NavEngine engine(&out);
+  ASSERT_EQ(engine.Open(FixturePath("ntsc_menu")), S_OK);
+  std::shared_ptr<CommandState> jump;
+  out.onDrain = [&] { jump = engine.Post([](NavEngine &e) { return e.DoPlayTitle(1); }); };
+  engine.Run();
+  int title = out.WaitFor(EC_DVD_DOMAIN_CHANGE, Param1(DVD_DOMAIN_Title));
+  ASSERT_GE(title, 0);
+  ASSERT_TRUE(jump);
+  // The title plays: its time advances and no still holds it.
+  int time = out.WaitFor(EC_DVD_CURRENT_TIME, nullptr, title, 5);
+  EXPECT_GE(time, 0) << "the title does not play";
+  EXPECT_FALSE(engine.GetSnapshot().still);
+  auto ev = out.Events();
+  for (std::size_t i = static_cast<std::size_t>(title); i < ev.size(); ++i)
+    EXPECT_NE(ev[i].code, EC_DVD_STILL_ON) << "a still in the title";
+  engine.Stop();
+}
+
+TEST(Engine, TitleAndChapterEventsComeWithTheirFirstPicture) {
+  // The navigator reads about a second ahead of the screen; the events describe what
+  // is on it, so they follow the stream time of the pictures they belong to, in
+  // normal play and after a chapter skip.
+  if (!HaveDiscs()) GTEST_SKIP();
+  Running r("ntsc_menu", 2.0);
+  ASSERT_GE(r.out.WaitFor(EC_DVD_STILL_ON), 0);
+  const int from = r.out.EventCount();
+  ASSERT_EQ(r.Do([](NavEngine &e) { return e.DoPlayTitle(1); }), S_OK);
+  const int domain = r.out.WaitFor(EC_DVD_DOMAIN_CHANGE, Param1(DVD_DOMAIN_Title), from);
+  ASSERT_GE(domain, 0);
+  const int chapter2 = r.out.WaitFor(EC_DVD_CHAPTER_START, Param1(2), domain, 10);
+  ASSERT_GE(chapter2, 0);
+  const int skip = r.out.EventCount();
+  ASSERT_EQ(r.Do([](NavEngine &e) { return e.DoNextChapter(); }), S_OK);
+  const int chapter3 = r.out.WaitFor(EC_DVD_CHAPTER_START, Param1(3), skip, 10);
+  ASSERT_GE(chapter3, 0);
+
+  auto ev = r.out.Events();
+  std::vector<FakeOutput::VideoStart> starts;
+  {
+    std::lock_guard g(r.out.m_);
+    starts = r.out.videoStarts;
+  }
+  auto streamTimeOf = [&](int index) {
+    return static_cast<REFERENCE_TIME>(ev[static_cast<std::size_t>(index)].wall * 2.0 * 1e7);
+  };
+  // The first picture read since the flush of the place an event describes (the
+  // place of the last picture read before the event).
+  auto placeStart = [&](int index) -> REFERENCE_TIME {
+    int flushes = -1;
+    for (const auto &s : starts)
+      if (s.events <= static_cast<std::size_t>(index)) flushes = s.flushes;
+    for (const auto &s : starts)
+      if (s.flushes == flushes) return s.start;
+    return -1;
+  };
+  const int title = r.out.WaitFor(EC_DVD_TITLE_CHANGE, Param1(1), domain, 0);
+  ASSERT_GE(title, 0);
+  const REFERENCE_TIME titleStart = placeStart(title);
+  ASSERT_GE(titleStart, 0);
+  constexpr REFERENCE_TIME kEarly = 400000, kLate = 1000000; // 40 ms early, 100 ms late
+  // The first picture of a VOBU may lie a few frames past the VOBU's start.
+  constexpr REFERENCE_TIME kReorder = 700000;
+  EXPECT_GE(streamTimeOf(title), titleStart - kEarly - kReorder);
+  EXPECT_LE(streamTimeOf(title), titleStart + kLate);
+  // Chapter 2 begins 120 frames (4.004 s) into the title.
+  const REFERENCE_TIME chapter2Start = titleStart + 40040000;
+  EXPECT_GE(streamTimeOf(chapter2), chapter2Start - kEarly - kReorder) << "the chapter event ran ahead of its picture";
+  EXPECT_LE(streamTimeOf(chapter2), chapter2Start + kLate);
+  const REFERENCE_TIME skipStart = placeStart(chapter3);
+  ASSERT_GE(skipStart, 0);
+  EXPECT_GE(streamTimeOf(chapter3), skipStart - kEarly - kReorder) << "the skip's chapter event ran ahead of its picture";
+  EXPECT_LE(streamTimeOf(chapter3), skipStart + kLate);
+}

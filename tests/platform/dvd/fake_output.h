@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 struct RecordedEvent {
@@ -28,7 +29,10 @@ public:
     bytes[k] += size;
     if (info.newFormat) formats.push_back(*info.newFormat);
     if (info.discontinuity) discontinuities[k]++;
-    if (info.hasTime && k == 0) lastVideoTime = info.start;
+    if (info.hasTime && k == 0) {
+      lastVideoTime = info.start;
+      videoStarts.push_back({events.size(), flushes, info.start});
+    }
   }
   void Flush() override {
     std::lock_guard g(m_);
@@ -39,9 +43,22 @@ public:
     endOfStreams++;
   }
   void Drain() override {
-    std::lock_guard g(m_);
-    drains++;
+    std::function<void()> hook;
+    {
+      std::lock_guard g(m_);
+      drains++;
+      hook = std::exchange(onDrain, nullptr);
+    }
+    if (hook) hook(); // once, on the navigator thread, while the decoders "drain"
   }
+  std::function<void()> onDrain;
+  // Timed video samples: the events and flushes recorded before each, and its time.
+  struct VideoStart {
+    std::size_t events;
+    int flushes;
+    REFERENCE_TIME start;
+  };
+  std::vector<VideoStart> videoStarts;
   void SetScanMode(bool scanning) override {
     std::lock_guard g(m_);
     scanMode = scanning;

@@ -46,7 +46,7 @@ struct Harness {
     e.complete = [this] { ++complete; };
     e.stepComplete = [this] { ++steps; };
     e.firstPicture = [this] { ++first; };
-    presenter = std::make_unique<VideoPresenter>(e);
+    presenter = std::make_unique<VideoPresenter>(e, 64); // room for the timing cases
   }
   void Queue(int n, REFERENCE_TIME from = 0) {
     for (int i = 0; i < n; ++i) {

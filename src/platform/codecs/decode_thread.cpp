@@ -1,0 +1,183 @@
+#include "codecs/decode_thread.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <string>
+
+namespace codecs {
+
+DecodeThread::DecodeThread(const char *name, Limits limits, Handlers handlers)
+    : limits_(limits), handlers_(std::move(handlers)) {
+  thread_ = std::thread([this] { Loop(); });
+  std::string shortName(name);
+  shortName.resize(std::min<std::size_t>(shortName.size(), 15));
+  pthread_setname_np(thread_.native_handle(), shortName.c_str());
+}
+
+DecodeThread::~DecodeThread() {
+  {
+    std::lock_guard guard(lock_);
+    quit_ = true;
+    ++generation_;
+    DropQueued();
+  }
+  wake_.notify_all();
+  space_.notify_all();
+  thread_.join();
+}
+
+void DecodeThread::Release(Item &item) {
+  if (item.sample) item.sample->Release();
+  item.sample = nullptr;
+}
+
+void DecodeThread::DropQueued() {
+  for (Item &item : queue_) Release(item);
+  queue_.clear();
+  bytes_ = 0;
+}
+
+REFERENCE_TIME DecodeThread::Span() const {
+  const Item *first = nullptr, *last = nullptr;
+  for (const Item &item : queue_) {
+    if (!item.hasTime) continue;
+    if (!first) first = &item;
+    last = &item;
+  }
+  return first ? last->start - first->start : 0;
+}
+
+bool DecodeThread::Fits(const Item &item) const {
+  if (queue_.empty()) return true; // one oversized sample still goes through
+  if (queue_.size() + 1 > limits_.count || bytes_ + item.bytes > limits_.bytes) return false;
+  if (!item.hasTime) return true;
+  for (const Item &queued : queue_)
+    if (queued.hasTime) return item.start - queued.start <= limits_.span;
+  return true;
+}
+
+void DecodeThread::Enqueue(Item item) {
+  bytes_ += item.bytes;
+  queue_.push_back(item);
+  peaks_.bytes = std::max(peaks_.bytes, bytes_);
+  peaks_.count = std::max(peaks_.count, queue_.size());
+  peaks_.span = std::max(peaks_.span, Span());
+  wake_.notify_all();
+}
+
+HRESULT DecodeThread::Push(IMediaSample *sample) {
+  if (!sample) return E_POINTER;
+  Item item{Kind::Sample};
+  const LONG length = sample->GetActualDataLength();
+  item.bytes = length > 0 ? static_cast<std::size_t>(length) : 0;
+  REFERENCE_TIME stop = 0;
+  item.hasTime = SUCCEEDED(sample->GetTime(&item.start, &stop));
+  std::unique_lock guard(lock_);
+  const std::uint64_t generation = generation_;
+  space_.wait(guard, [&] { return quit_ || flushing_ || generation_ != generation || Fits(item); });
+  if (quit_ || flushing_ || generation_ != generation) return S_FALSE;
+  item.generation = generation;
+  sample->AddRef();
+  item.sample = sample;
+  Enqueue(item);
+  return S_OK;
+}
+
+void DecodeThread::PushEnd() {
+  std::lock_guard guard(lock_);
+  if (quit_ || flushing_) return;
+  Enqueue(Item{Kind::End, nullptr, generation_});
+}
+
+HRESULT DecodeThread::Drain() {
+  std::unique_lock guard(lock_);
+  if (quit_ || flushing_) return S_FALSE;
+  const std::uint64_t generation = generation_;
+  Item item{Kind::Drain, nullptr, generation};
+  item.ticket = nextTicket_++;
+  Enqueue(item);
+  space_.wait(guard, [&] { return quit_ || generation_ != generation || doneTicket_ >= item.ticket; });
+  return doneTicket_ >= item.ticket ? S_OK : S_FALSE;
+}
+
+void DecodeThread::BeginFlush() {
+  {
+    std::lock_guard guard(lock_);
+    flushing_ = true;
+    ++generation_;
+    DropQueued();
+  }
+  space_.notify_all();
+}
+
+void DecodeThread::EndFlush() {
+  // Downstream is flushing too, so a stale item in hand is released promptly.
+  std::unique_lock guard(lock_);
+  space_.wait(guard, [&] { return quit_ || !busy_ || handling_ == generation_; });
+  flushing_ = false;
+}
+
+void DecodeThread::Stop() {
+  {
+    std::lock_guard guard(lock_);
+    ++generation_;
+    DropQueued();
+  }
+  space_.notify_all();
+}
+
+bool DecodeThread::Stale() {
+  std::lock_guard guard(lock_);
+  return handling_ != generation_;
+}
+
+std::uint64_t DecodeThread::Generation() {
+  std::lock_guard guard(lock_);
+  return generation_;
+}
+
+DecodeThread::Peaks DecodeThread::HighWater() {
+  std::lock_guard guard(lock_);
+  return peaks_;
+}
+
+void DecodeThread::ResetPeaks() {
+  std::lock_guard guard(lock_);
+  peaks_ = Peaks{};
+}
+
+void DecodeThread::Loop() {
+  std::unique_lock guard(lock_);
+  for (;;) {
+    wake_.wait(guard, [&] { return quit_ || !queue_.empty(); });
+    if (quit_) return;
+    Item item = queue_.front();
+    queue_.pop_front();
+    bytes_ -= item.bytes;
+    busy_ = true;
+    handling_ = item.generation;
+    space_.notify_all();
+    guard.unlock();
+    if (item.generation == Generation()) {
+      switch (item.kind) {
+      case Kind::Sample:
+        if (handlers_.sample) handlers_.sample(item.sample);
+        break;
+      case Kind::Drain:
+        if (handlers_.drain) handlers_.drain();
+        break;
+      case Kind::End:
+        if (handlers_.end) handlers_.end();
+        break;
+      }
+    }
+    Release(item);
+    guard.lock();
+    busy_ = false;
+    if (item.kind == Kind::Drain) doneTicket_ = std::max(doneTicket_, item.ticket);
+    space_.notify_all();
+  }
+}
+
+} // namespace codecs

@@ -1,0 +1,85 @@
+#include "render/picture_scaler.h"
+
+extern "C" {
+#include <libswscale/swscale.h>
+}
+
+namespace render {
+namespace {
+
+// Plane pointers for a source rectangle of a 4:2:0 picture (chroma on even pixels).
+void Crop(const YuvPicture &p, const QRect &r, const uint8_t *planes[4], int strides[4]) {
+  const int x = r.x() & ~1, y = r.y() & ~1;
+  planes[0] = p.planes[0] + static_cast<long>(y) * p.strides[0] + x;
+  planes[1] = p.planes[1] + static_cast<long>(y / 2) * p.strides[1] + x / 2;
+  planes[2] = p.planes[2] + static_cast<long>(y / 2) * p.strides[2] + x / 2;
+  planes[3] = nullptr;
+  for (int i = 0; i < 3; ++i) strides[i] = p.strides[i];
+  strides[3] = 0;
+}
+
+} // namespace
+
+QImage VideoFrame::ToImage() const {
+  if (!image.isNull()) return image;
+  if (!yuv.planes[0]) return {};
+  return PictureScaler::Convert(yuv);
+}
+
+PictureScaler::~PictureScaler() { sws_freeContext(sws_); }
+
+const QImage &PictureScaler::Scale(const VideoFrame &frame, const QRect &source, const QSize &size) {
+  if (size.isEmpty() || frame.IsNull()) {
+    out_ = QImage();
+    return out_;
+  }
+  if (out_.size() != size || out_.format() != QImage::Format_RGB32 || !out_.isDetached())
+    out_ = QImage(size, QImage::Format_RGB32);
+  const uint8_t *src[4] = {nullptr, nullptr, nullptr, nullptr};
+  int srcStride[4] = {0, 0, 0, 0};
+  AVPixelFormat format = AV_PIX_FMT_YUV420P;
+  QRect r = source;
+  if (!frame.image.isNull()) {
+    const QImage &img = frame.image;
+    r = r.intersected(img.rect());
+    format = AV_PIX_FMT_BGRA;
+    src[0] = img.constBits() + static_cast<long>(r.y()) * img.bytesPerLine() + r.x() * 4;
+    srcStride[0] = static_cast<int>(img.bytesPerLine());
+  } else {
+    r = r.intersected(QRect(0, 0, frame.yuv.width, frame.yuv.height));
+    Crop(frame.yuv, r, src, srcStride);
+    r.setWidth(std::min(r.width(), frame.yuv.width - (r.x() & ~1)));
+    r.setHeight(std::min(r.height(), frame.yuv.height - (r.y() & ~1)));
+  }
+  if (r.isEmpty()) {
+    out_ = QImage();
+    return out_;
+  }
+  sws_ = sws_getCachedContext(sws_, r.width(), r.height(), format, size.width(), size.height(), AV_PIX_FMT_BGRA,
+                              SWS_BILINEAR, nullptr, nullptr, nullptr);
+  if (!sws_) {
+    out_ = QImage();
+    return out_;
+  }
+  uint8_t *dst[4] = {out_.bits(), nullptr, nullptr, nullptr};
+  int dstStride[4] = {static_cast<int>(out_.bytesPerLine()), 0, 0, 0};
+  sws_scale(sws_, src, srcStride, 0, r.height(), dst, dstStride);
+  return out_;
+}
+
+QImage PictureScaler::Convert(const YuvPicture &p) {
+  if (!p.planes[0] || p.width <= 0 || p.height <= 0) return {};
+  QImage out(p.width, p.height, QImage::Format_RGB32);
+  SwsContext *ctx = sws_getContext(p.width, p.height, AV_PIX_FMT_YUV420P, p.width, p.height, AV_PIX_FMT_BGRA,
+                                   SWS_POINT, nullptr, nullptr, nullptr);
+  if (!ctx) return {};
+  const uint8_t *src[4] = {p.planes[0], p.planes[1], p.planes[2], nullptr};
+  int srcStride[4] = {p.strides[0], p.strides[1], p.strides[2], 0};
+  uint8_t *dst[4] = {out.bits(), nullptr, nullptr, nullptr};
+  int dstStride[4] = {static_cast<int>(out.bytesPerLine()), 0, 0, 0};
+  sws_scale(ctx, src, srcStride, 0, p.height, dst, dstStride);
+  sws_freeContext(ctx);
+  return out;
+}
+
+} // namespace render
