@@ -13,7 +13,7 @@ build=$1 width=${2:-1024} height=${3:-576}
 bench=$build/bench/player_bench
 [ -x "$bench" ] || { echo "no $bench: configure with -DQDVD_BENCH=ON and build player_bench" >&2; exit 1; }
 [ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: run under Xvfb (scripts/lib/display.sh start_display)" >&2; exit 1; }
-seconds=60 runs=3
+seconds=60 runs=${RUNS:-3}
 
 disc=$build/bench/disc60
 if [ ! -f "$disc/VIDEO_TS/VIDEO_TS.IFO" ]; then
