@@ -1,8 +1,15 @@
 // Sound output at 48 kHz stereo float: an SDL device whose callback pulls from a
 // source, or, when no device opens (no card, no sound server), a silent thread that
 // pulls at the same pace and throws the sound away, so that playback and the clock
-// go on. The clock follows the frames the output has taken: between two pulls it is
-// interpolated with the monotonic clock, and it never runs backwards.
+// go on. Devices are tried in order: the desktop's sound server, then ALSA
+// (SDL_AUDIODRIVER, when set, names the only drivers tried). A device that goes away
+// while playing (the server ends or restarts) is replaced by the silent thread and
+// opened again by itself once it can be.
+//
+// The clock follows the sound that reaches the device: the frames the output has
+// taken, less the output's latency (what the device and the server still hold),
+// measured again while playing. Between two pulls it is interpolated with the
+// monotonic clock, and it never runs backwards.
 #pragma once
 
 #include "com/types.h"
@@ -11,6 +18,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,6 +29,8 @@ namespace render {
 
 constexpr int kAudioRate = 48000;
 constexpr int kAudioChannels = 2;
+
+class ServerLatency;
 
 class AudioOutput {
 public:
@@ -42,8 +53,12 @@ public:
   // Closes it; the clock goes on with the monotonic clock.
   void Close();
   bool HasDevice() const { return device_ != 0; }
-  // Why the device did not open (empty when it did or was not tried).
+  // Why the device did not open or went away (empty while one plays).
   std::string DeviceError() const;
+  // The SDL driver of the open device; empty on the silent output.
+  std::string Driver() const;
+  // The output latency the clock takes off, 100-ns units.
+  REFERENCE_TIME Latency() const;
 
   // 100-ns units, monotonic.
   REFERENCE_TIME Now();
@@ -51,19 +66,31 @@ public:
 private:
   static void Callback(void *self, uint8_t *stream, int bytes);
   void Pull(float *out, int frames);
+  bool OpenDevice(const std::vector<std::string> &drivers);
+  void CloseDevice();
+  void StartSilent();
+  void StopSilent();
   void SilentLoop();
+  void Supervise();
+  void MeasureLatency();
+  // A new output takes over: its first frame is heard `latency` after the current
+  // clock time.
+  void Rebase(REFERENCE_TIME latency);
   REFERENCE_TIME Monotonic() const;
+  REFERENCE_TIME InterpolatedLocked() const;
 
   Source *source_;
-  uint32_t device_ = 0; // SDL_AudioDeviceID
-  bool sdlInit_ = false;
-  std::string error_;
+  std::atomic<uint32_t> device_{0}; // SDL_AudioDeviceID
+  int deviceFrames_ = 0;            // the device's buffer
+  mutable std::mutex infoLock_;
+  std::string error_, driver_;
 
   mutable std::mutex lock_;             // clock state
-  REFERENCE_TIME base_ = 0;             // clock time of device frame 0
+  REFERENCE_TIME base_ = 0;             // clock time the output's frame 0 is heard
   long long consumed_ = 0;              // frames pulled so far
   std::chrono::steady_clock::time_point lastPull_{};
   int lastFrames_ = 0;                  // size of the last pull
+  REFERENCE_TIME latency_ = 0;          // what the output holds: taken off the clock
   REFERENCE_TIME lastTime_ = 0;         // last time handed out
   bool started_ = false;
 
@@ -71,6 +98,17 @@ private:
   std::mutex silentLock_;
   std::condition_variable silentWake_;
   bool silentStop_ = false;
+
+  // Watches the device, measures its latency, replaces and reopens it.
+  std::thread supervisor_;
+  std::mutex superLock_;
+  std::condition_variable superWake_;
+  bool superStop_ = false;
+  std::string lostDriver_; // the driver of a device that went away, to reopen
+  std::unique_ptr<ServerLatency> server_;
+  long long serverSerial_ = 0;
+  std::chrono::steady_clock::time_point serverRetry_{};
+  std::deque<REFERENCE_TIME> measured_;
 };
 
 } // namespace render
