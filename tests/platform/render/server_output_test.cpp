@@ -51,7 +51,7 @@ protected:
 
   void Record(Playback &p) {
     p.Probe()->SetPresentedCallback([this](const render::PresentedFrame &f) {
-      const QImage &img = f.image;
+      const QImage img = f.Image();
       const int code = testmedia::ReadFrameCode(img.constBits(), static_cast<int>(img.bytesPerLine()));
       std::lock_guard guard(lock);
       pictures.push_back({code, Clock::now()});
@@ -107,9 +107,10 @@ protected:
 TEST_F(ServerOutput, BeepsReachTheSinkWithTheirPicturesAlsoAfterAJump) {
   Playback p;
   ASSERT_TRUE(p.Build(Beep())) << p.error;
-  // At 6 s the source flushes and starts the title again half a second later, as a
-  // chapter skip does.
-  p.source->JumpAt(60000000, 5000000);
+  // At 9 s of source time the source flushes and starts the title again half a second
+  // later, as a chapter skip does. The source reads up to a few seconds ahead of the
+  // picture on screen (the packet queues), so the jump is seen some seconds earlier.
+  p.source->JumpAt(90000000, 5000000);
   Record(p);
   ASSERT_TRUE(SUCCEEDED(p.control->Run()));
   ASSERT_TRUE(static_cast<render::AudioRenderer *>(p.audioRenderer.Get())->HasDevice()) << "no device";
