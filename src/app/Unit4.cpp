@@ -4,12 +4,19 @@
 #include "controls/color_trackbar.h"
 #include "framework/checkbox.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+
 TForm4 *Form4 = nullptr;
 bool PanelDragging = false;
 std::int32_t DragStartX = 0;
 std::int32_t DragStartY = 0;
 
-TForm4::TForm4(QObject *owner) : TForm(owner) { LoadForm4Layout(this); }
+TForm4::TForm4(QObject *owner) : TForm(owner) {
+  LoadForm4Layout(this);
+  qApp->installEventFilter(this);
+}
 
 TForm4::~TForm4() {
   if (Form4 == this) Form4 = nullptr;
@@ -18,8 +25,40 @@ TForm4::~TForm4() {
 // The toolbar takes the panel's volume and Mute each time it appears; a panel position
 // below the toolbar's minimum is not taken. It stays where it was last left.
 void TForm4::FormShow(QObject *) {
+  RaiseSoon();
   JvColorTrackBar1->SetPosition(FormDVDPlayer->JvColorTrackBar1->Position());
   sCheckBox1->SetChecked(FormDVDPlayer->sCheckBox1->Checked());
+}
+
+// The toolbar and the full-screen picture both stay on top: the window manager puts
+// whichever was shown or clicked last above the other, and lifts a focused borderless
+// window that covers the screen above every stay-on-top one. While the toolbar is shown
+// it goes back above any other stay-on-top window of the player, and takes the focus
+// (the picture takes no keys), each time that one is shown, activated or clicked.
+bool TForm4::eventFilter(QObject *watched, QEvent *event) {
+  switch (event->type()) {
+  case QEvent::Show:
+  case QEvent::WindowActivate:
+  case QEvent::MouseButtonPress:
+  case QEvent::MouseButtonRelease:
+  case QEvent::MouseButtonDblClick:
+    if (auto *w = qobject_cast<QWidget *>(watched); w && isVisible()) {
+      QWidget *top = w->window();
+      if (top != this && top->isVisible() && (top->windowFlags() & Qt::WindowStaysOnTopHint)) RaiseSoon();
+    }
+    break;
+  default: break;
+  }
+  return TForm::eventFilter(watched, event);
+}
+
+// After the event at hand, so that the other window's own raise and focus come first.
+void TForm4::RaiseSoon() {
+  QTimer::singleShot(0, this, [this] {
+    if (!isVisible()) return;
+    raise();
+    activateWindow();
+  });
 }
 
 // Dragging by the bare panel: X and Y are panel coordinates, and the panel moves with

@@ -40,6 +40,12 @@ public:
   void sBitBtn15Click(QObject *Sender);
   void JvColorTrackBar1PosChange(QObject *Sender);
   void sCheckBox1Click(QObject *Sender);
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  void RaiseSoon();
 };
 
 extern TForm4 *Form4;
