@@ -23,4 +23,15 @@ template <class Fn> void RunOnGui(Fn &&fn) {
   QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<Fn>(fn), Qt::BlockingQueuedConnection);
 }
 
+// Runs `fn` on the GUI thread without waiting for it (at once when already there). For
+// destructors: the last reference to a renderer can be dropped by a streaming thread
+// while the GUI thread waits for that thread to end, so waiting here would never return.
+template <class Fn> void PostToGui(Fn &&fn) {
+  if (OnGuiThread()) {
+    fn();
+    return;
+  }
+  QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<Fn>(fn), Qt::QueuedConnection);
+}
+
 } // namespace render

@@ -23,7 +23,8 @@ VideoRenderer::~VideoRenderer() {
   AttachWindow(nullptr);
   VideoWidget *w = widget_;
   widget_ = nullptr;
-  RunOnGui([w] { delete w; });
+  if (w) w->Detach();
+  PostToGui([w] { delete w; });
 }
 
 HRESULT VideoRenderer::QueryExtraInterface(REFIID iid, void **object) {

@@ -54,7 +54,8 @@ void VideoWidget::TakePosted() {
   current_ = std::move(*frame);
   UpdatePlacement();
   update();
-  if (onPresented) {
+  std::lock_guard callbacks(callbackLock_);
+  if (!detached_ && onPresented) {
     PresentedFrame shown;
     shown.frame = current_;
     shown.hasTime = current_.hasTime;
@@ -62,6 +63,17 @@ void VideoWidget::TakePosted() {
     shown.running = streamTime && streamTime(&shown.streamTime);
     onPresented(shown);
   }
+}
+
+void VideoWidget::Detach() {
+  {
+    std::lock_guard guard(slotLock_);
+    slot_.reset();
+    minGeneration_ = UINT64_MAX;
+  }
+  slotTaken_.notify_all();
+  std::lock_guard callbacks(callbackLock_);
+  detached_ = true;
 }
 
 void VideoWidget::DropBefore(std::uint64_t generation) {

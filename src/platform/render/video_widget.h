@@ -36,6 +36,9 @@ public:
   // Any thread: pictures of an older generation are never shown from now on, also one
   // posted and not yet taken (a flush between the hand-over and the painting).
   void DropBefore(std::uint64_t generation);
+  // Any thread: from now on no callback reaches the renderer that owned this surface
+  // (it is going away; the widget itself is deleted later on the GUI thread).
+  void Detach();
 
   // Where the picture is drawn, in this widget's coordinates (GUI thread).
   QRect PictureRect() const;
@@ -73,6 +76,8 @@ private:
   bool Forward(QEvent *event);
 
   std::mutex slotLock_;
+  std::mutex callbackLock_;  // held while the renderer's callbacks run
+  bool detached_ = false;    // callbackLock_
   std::condition_variable slotTaken_;
   std::optional<VideoFrame> slot_;
   std::atomic<long long> overwritten_{0};

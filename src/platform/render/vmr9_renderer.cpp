@@ -47,9 +47,11 @@ Vmr9Renderer::~Vmr9Renderer() {
   ShutDownPresenter();
   AttachWindow(nullptr);
   surface_ = nullptr;
-  RunOnGui([this] {
-    delete window_;
-    delete windowless_.data();
+  if (window_) window_->Detach();
+  if (windowless_) windowless_->Detach();
+  PostToGui([window = window_, windowless = windowless_.data()] {
+    delete window;
+    delete windowless;
   });
 }
 
