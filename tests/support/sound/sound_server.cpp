@@ -108,14 +108,14 @@ std::vector<Clock::time_point> MonitorRecorder::Onsets() {
 
 void MonitorRecorder::Loop() {
   constexpr int kRate = 48000, kChunk = 240; // 5 ms reads
-  const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 2};
+  const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 2};
   pa_buffer_attr attr{};
   attr.maxlength = static_cast<uint32_t>(-1);
   attr.fragsize = kChunk * 8;
   std::vector<float> chunk(kChunk * 2);
   while (!stop_) {
     int err = 0;
-    pa_simple *rec = pa_simple_new(nullptr, "monitor", PA_STREAM_RECORD, "qdvd.monitor", "capture", &spec, nullptr,
+    pa_simple *rec = pa_simple_new(nullptr, "monitor", PA_STREAM_RECORD, "qdvd.monitor", "capture", &format, nullptr,
                                    &attr, &err);
     if (!rec) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the server is away: try again
