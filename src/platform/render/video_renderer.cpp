@@ -21,10 +21,10 @@ VideoRenderer::VideoRenderer() : VideoRendererBase(CLSID_VideoRenderer, u"Video 
 VideoRenderer::~VideoRenderer() {
   ShutDownPresenter(); // no picture reaches the widget after this
   AttachWindow(nullptr);
-  VideoWidget *w = widget_;
+  QPointer<VideoWidget> w = widget_;
   widget_ = nullptr;
   if (w) w->Detach();
-  PostToGui([w] { delete w; });
+  PostToGui([w] { delete w.data(); });
 }
 
 HRESULT VideoRenderer::QueryExtraInterface(REFIID iid, void **object) {

@@ -6,6 +6,8 @@
 #include "render/video_renderer_base.h"
 #include "render/video_window.h"
 
+#include <QPointer>
+
 namespace render {
 
 class VideoRenderer final : public VideoRendererBase, public VideoWindowImpl {
@@ -24,11 +26,11 @@ private:
   ~VideoRenderer() override;
 
   HRESULT QueryExtraInterface(REFIID iid, void **object) override;
-  VideoWidget *Surface() override { return widget_; }
+  VideoWidget *Surface() override { return widget_.data(); }
   bool NativeSize(LONG *width, LONG *height) override;
   HRESULT OnPause(FILTER_STATE from) override;
 
-  VideoWidget *widget_ = nullptr;
+  QPointer<VideoWidget> widget_; // the owner window may delete it first
   VideoInputPin input_{this, u"Input"};
 };
 
