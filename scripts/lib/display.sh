@@ -15,7 +15,7 @@ start_display() {
     sleep 0.05
   done
   if [[ ! -s "$fdfile" ]]; then
-    echo "display: Xvfb did not start; tests that need a display will be skipped" >&2
+    echo "display: Xvfb did not start; tests that need a display will fail (skip, outside the test command)" >&2
     return 0
   fi
   export DISPLAY=":$(head -n1 "$fdfile")"

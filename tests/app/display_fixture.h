@@ -51,12 +51,11 @@ class PlayDisplayTest : public ::testing::Test {
 protected:
   void SetUp() override {
     NEEDS_DISPLAY();
-    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "not on an X display";
+    NEEDS(QGuiApplication::platformName() == "xcb") << "not on an X display";
     CoInitialize(nullptr);
-    if (!CoIsClassRegistered(CLSID_DvdGraphBuilder) || !CoIsClassRegistered(CLSID_VideoRenderer))
-      GTEST_SKIP() << "the DVD graph builder or the video renderer is not registered";
-    if (!QFileInfo::exists(Disc("ntsc_menu") + "/VIDEO_TS/VIDEO_TS.IFO"))
-      GTEST_SKIP() << "no test discs in " << FixtureDir();
+    NEEDS(CoIsClassRegistered(CLSID_DvdGraphBuilder) && CoIsClassRegistered(CLSID_VideoRenderer))
+        << "the DVD graph builder or the video renderer is not registered";
+    NEEDS(QFileInfo::exists(Disc("ntsc_menu") + "/VIDEO_TS/VIDEO_TS.IFO")) << "no test discs in " << FixtureDir();
     savedDevice_ = qgetenv("DVD_DEVICE");
     hadDevice_ = qEnvironmentVariableIsSet("DVD_DEVICE");
 

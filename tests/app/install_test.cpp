@@ -161,10 +161,10 @@ class InstalledPlayerTest : public InstallTest {
 protected:
   void SetUp() override {
     NEEDS_DISPLAY();
-    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "not on an X display";
-    if (RunTool("xdotool", {"version"}) != 0) GTEST_SKIP() << "xdotool is missing";
+    NEEDS(QGuiApplication::platformName() == "xcb") << "not on an X display";
+    NEEDS(RunTool("xdotool", {"version"}) == 0) << "xdotool is missing";
     const QString disc = QString::fromStdString(FixturePath("ntsc_menu"));
-    if (!QFileInfo::exists(disc + "/VIDEO_TS/VIDEO_TS.IFO")) GTEST_SKIP() << "no test discs in " << FixtureDir();
+    NEEDS(QFileInfo::exists(disc + "/VIDEO_TS/VIDEO_TS.IFO")) << "no test discs in " << FixtureDir();
     InstallTest::SetUp();
     if (HasFatalFailure()) return;
 

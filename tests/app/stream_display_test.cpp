@@ -71,11 +71,10 @@ class StreamDisplayTest : public ::testing::Test {
 protected:
   void SetUp() override {
     NEEDS_DISPLAY();
-    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "not on an X display";
+    NEEDS(QGuiApplication::platformName() == "xcb") << "not on an X display";
     CoInitialize(nullptr);
-    if (!CoIsClassRegistered(CLSID_DvdGraphBuilder)) GTEST_SKIP() << "the DVD graph builder is not registered";
-    if (!QFileInfo::exists(Disc("ntsc_menu") + "/VIDEO_TS/VIDEO_TS.IFO"))
-      GTEST_SKIP() << "no test discs in " << FixtureDir();
+    NEEDS(CoIsClassRegistered(CLSID_DvdGraphBuilder)) << "the DVD graph builder is not registered";
+    NEEDS(QFileInfo::exists(Disc("ntsc_menu") + "/VIDEO_TS/VIDEO_TS.IFO")) << "no test discs in " << FixtureDir();
     hadDevice_ = qEnvironmentVariableIsSet("DVD_DEVICE");
     savedDevice_ = qgetenv("DVD_DEVICE");
     char path[] = "/tmp/qdvd-streams-XXXXXX";

@@ -87,10 +87,10 @@ class VolumeTrayDisplayTest : public ::testing::Test {
 protected:
   void SetUp() override {
     NEEDS_DISPLAY();
-    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "not on an X display";
+    NEEDS(QGuiApplication::platformName() == "xcb") << "not on an X display";
     CoInitialize(nullptr);
-    if (!CoIsClassRegistered(CLSID_DvdGraphBuilder)) GTEST_SKIP() << "the DVD graph builder is not registered";
-    if (!QFileInfo::exists(Disc() + "/VIDEO_TS/VIDEO_TS.IFO")) GTEST_SKIP() << "no test discs in " << FixtureDir();
+    NEEDS(CoIsClassRegistered(CLSID_DvdGraphBuilder)) << "the DVD graph builder is not registered";
+    NEEDS(QFileInfo::exists(Disc() + "/VIDEO_TS/VIDEO_TS.IFO")) << "no test discs in " << FixtureDir();
     ASSERT_TRUE(dir_.isValid());
     sound_ = dir_.filePath("sound.raw");
     qputenv("SDL_AUDIODRIVER", "disk");

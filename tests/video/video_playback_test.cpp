@@ -69,12 +69,12 @@ protected:
   void SetUp() override {
     NEEDS_DISPLAY();
     // Real pointer input needs the windows on the X display, not offscreen.
-    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "not on an X display";
+    NEEDS(QGuiApplication::platformName() == "xcb") << "not on an X display";
     CoInitialize(nullptr);
-    if (!CoIsClassRegistered(CLSID_DvdGraphBuilder) || !CoIsClassRegistered(CLSID_VideoRenderer))
-      GTEST_SKIP() << "the DVD graph builder or the video renderer is not registered";
+    NEEDS(CoIsClassRegistered(CLSID_DvdGraphBuilder) && CoIsClassRegistered(CLSID_VideoRenderer))
+        << "the DVD graph builder or the video renderer is not registered";
     disc = QString::fromStdString(FixturePath("ntsc_menu")) + "/VIDEO_TS/VIDEO_TS.IFO";
-    if (!QFileInfo::exists(disc)) GTEST_SKIP() << "no test disc at " << disc.toStdString();
+    NEEDS(QFileInfo::exists(disc)) << "no test disc at " << disc.toStdString();
 
     Application().SetExceptionHook([this](QObject *, const QString &message) { errors.push_back(message); });
     filterGraph = std::make_unique<TFilterGraph>();
@@ -293,7 +293,7 @@ TEST_F(VideoPlaybackTest, WithoutAGraphMovingAndClickingDoNothing) {
 
 TEST_F(VideoPlaybackTest, AMoveOverAGraphClearedAfterAFailedRenderShowsNoError) {
   const QString notADvd = QString::fromStdString(FixturePath("not_a_dvd")) + "/VIDEO_TS.IFO";
-  if (!QFileInfo::exists(notADvd)) GTEST_SKIP() << "no test folder at " << notADvd.toStdString();
+  NEEDS(QFileInfo::exists(notADvd)) << "no test folder at " << notADvd.toStdString();
   filterGraph->SetActive(true);
   AM_DVD_RENDERSTATUS status = {};
   HRESULT hr = S_OK;

@@ -13,7 +13,6 @@
 using namespace dvd;
 
 namespace {
-bool HaveDiscs() { return std::filesystem::exists(FixturePath("ntsc_menu/VIDEO_TS/VIDEO_TS.IFO")); }
 
 struct Running {
   explicit Running(const std::string &disc, double clock = 4.0) : out(clock), engine(&out) {
@@ -36,7 +35,7 @@ auto Param1(LONG_PTR v) {
 } // namespace
 
 TEST(Engine, FirstPlayReachesTheTitleMenuStill) {
-  if (!HaveDiscs()) GTEST_SKIP();
+  NEEDS_DISCS();
   Running r("ntsc_menu");
   ASSERT_EQ(r.opened, S_OK);
   int menu = r.out.WaitFor(EC_DVD_DOMAIN_CHANGE, Param1(DVD_DOMAIN_VideoManagerMenu));
@@ -65,7 +64,7 @@ TEST(Engine, FirstPlayReachesTheTitleMenuStill) {
 }
 
 TEST(Engine, ButtonsChaptersAndTime) {
-  if (!HaveDiscs()) GTEST_SKIP();
+  NEEDS_DISCS();
   Running r("ntsc_menu");
   ASSERT_GE(r.out.WaitFor(EC_DVD_STILL_ON), 0);
   // "Title 1 Chapter 2" goes through the root menu's pre-command.
@@ -106,7 +105,7 @@ TEST(Engine, ButtonsChaptersAndTime) {
 }
 
 TEST(Engine, DamagedDiscStopsWithErrors) {
-  if (!HaveDiscs()) GTEST_SKIP();
+  NEEDS_DISCS();
   Running r("damaged", 16.0);
   ASSERT_EQ(r.opened, S_OK);
   ASSERT_GE(r.out.WaitFor(EC_DVD_STILL_ON), 0);
@@ -124,7 +123,7 @@ TEST(Engine, DamagedDiscStopsWithErrors) {
 TEST(Engine, AJumpWhileTheDecodersDrainForAStillPlaysTheNewPlace) {
   // A paused graph holds the drain before the menu's still; the user's jump comes in
   // meanwhile. The still of the menu left behind must not stop the title.
-  if (!HaveDiscs()) GTEST_SKIP();
+  NEEDS_DISCS();
   FakeOutput out(4.0);
   NavEngine engine(&out);
   ASSERT_EQ(engine.Open(FixturePath("ntsc_menu")), S_OK);
@@ -148,7 +147,7 @@ TEST(Engine, TitleAndChapterEventsComeWithTheirFirstPicture) {
   // The navigator reads about a second ahead of the screen; the events describe what
   // is on it, so they follow the stream time of the pictures they belong to, in
   // normal play and after a chapter skip.
-  if (!HaveDiscs()) GTEST_SKIP();
+  NEEDS_DISCS();
   Running r("ntsc_menu", 2.0);
   ASSERT_GE(r.out.WaitFor(EC_DVD_STILL_ON), 0);
   const int from = r.out.EventCount();

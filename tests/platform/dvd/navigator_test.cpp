@@ -17,9 +17,7 @@
 using namespace dvdfakes;
 
 namespace {
-bool HaveDiscs() { return std::filesystem::exists(FixturePath("ntsc_menu/VIDEO_TS/VIDEO_TS.IFO")); }
-#define NEED_DISCS()                                                                                               \
-  if (!HaveDiscs()) GTEST_SKIP() << "test discs not built"
+#define NEED_DISCS() NEEDS_DISCS()
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -183,7 +181,7 @@ TEST(DvdBuilder, FindsVolumesAndReportsWhatIsNone) {
     EXPECT_TRUE(g.status.bDvdVolInvalid);
   }
   for (const char *path : {"ntsc_menu/VIDEO_TS/VIDEO_TS.IFO", "ntsc_menu", "ntsc_menu/VIDEO_TS", "ntsc_menu.iso"}) {
-    if (!std::filesystem::exists(FixturePath(path))) continue;
+    if (!HaveFixture(path)) continue;
     DvdGraph g(path);
     EXPECT_EQ(g.rendered, S_OK) << path;
     EXPECT_FALSE(g.status.bDvdVolInvalid) << path;

@@ -11,7 +11,6 @@
 using namespace dvd;
 
 namespace {
-bool HaveDiscs() { return std::filesystem::exists(FixturePath("ntsc_menu/VIDEO_TS/VIDEO_TS.IFO")); }
 
 class ScopedEnv {
 public:
@@ -33,7 +32,7 @@ private:
 } // namespace
 
 TEST(Volume, AcceptsFoldersIfoPathsAndImages) {
-  if (!HaveDiscs()) GTEST_SKIP() << "test discs not built";
+  NEEDS_DISCS();
   std::string open;
   EXPECT_EQ(CheckVolume(FixturePath("ntsc_menu"), &open), VolumeCheck::Ok);
   EXPECT_EQ(open, FixturePath("ntsc_menu"));
@@ -41,14 +40,14 @@ TEST(Volume, AcceptsFoldersIfoPathsAndImages) {
   EXPECT_EQ(CheckVolume(FixturePath("ntsc_menu/VIDEO_TS/VIDEO_TS.IFO"), &open), VolumeCheck::Ok);
   EXPECT_EQ(open, FixturePath("ntsc_menu/VIDEO_TS"));
   EXPECT_EQ(CheckVolume(FixturePath("pal_wide/VIDEO_TS/VTS_01_0.IFO"), &open), VolumeCheck::Ok);
-  if (std::filesystem::exists(FixturePath("ntsc_menu.iso"))) {
+  if (HaveFixture("ntsc_menu.iso")) {
     EXPECT_EQ(CheckVolume(FixturePath("ntsc_menu.iso"), &open), VolumeCheck::Ok);
     EXPECT_EQ(open, FixturePath("ntsc_menu.iso"));
   }
 }
 
 TEST(Volume, RefusesWhatIsNoDvd) {
-  if (!HaveDiscs()) GTEST_SKIP() << "test discs not built";
+  NEEDS_DISCS();
   std::string open = "unchanged";
   EXPECT_EQ(CheckVolume(FixturePath("not_a_dvd"), &open), VolumeCheck::NotDvd);
   EXPECT_EQ(CheckVolume(FixturePath("not_a_dvd/VIDEO_TS.IFO"), &open), VolumeCheck::NotDvd);
@@ -60,7 +59,7 @@ TEST(Volume, RefusesWhatIsNoDvd) {
 }
 
 TEST(Volume, SearchUsesDvdDeviceThenDrives) {
-  if (!HaveDiscs()) GTEST_SKIP() << "test discs not built";
+  NEEDS_DISCS();
   std::string open;
   {
     ScopedEnv env("DVD_DEVICE", FixturePath("pal_wide").c_str());
@@ -81,7 +80,7 @@ TEST(Volume, SearchUsesDvdDeviceThenDrives) {
 }
 
 TEST(DiscInfo, ReadsTitlesStreamsAndLanguages) {
-  if (!HaveDiscs()) GTEST_SKIP() << "test discs not built";
+  NEEDS_DISCS();
   DiscInfo info;
   ASSERT_TRUE(ReadDiscInfo(FixturePath("ntsc_menu"), &info));
   ASSERT_EQ(info.titles.size(), 2u);
@@ -109,7 +108,7 @@ TEST(DiscInfo, ReadsTitlesStreamsAndLanguages) {
   ULONGLONG id = 0;
   ASSERT_TRUE(ReadDiscId(FixturePath("ntsc_menu"), &id));
   EXPECT_EQ(id, info.discId);
-  if (std::filesystem::exists(FixturePath("ntsc_menu.iso"))) {
+  if (HaveFixture("ntsc_menu.iso")) {
     ULONGLONG isoId = 0;
     ASSERT_TRUE(ReadDiscId(FixturePath("ntsc_menu.iso"), &isoId));
     EXPECT_EQ(isoId, id); // the same disc, whatever holds it
