@@ -86,7 +86,7 @@ int main(int argc, char **argv) {
   qint64 firstOfChapter2At = -1;
   int firstOfChapter2 = -1;
   probe->SetPresentedCallback([&](const render::PresentedFrame &shown) {
-    QImage image = shown.image.convertToFormat(QImage::Format_RGB32);
+    QImage image = shown.Image().convertToFormat(QImage::Format_RGB32);
     lastCode = testmedia::ReadFrameCode(image.constBits(), static_cast<int>(image.bytesPerLine()), image.width(),
                                         8 * image.height() / 480);
     if (firstOfChapter2At < 0 && lastCode >= 120 && lastCode < 240) {
