@@ -12,7 +12,10 @@
 
 namespace dvd {
 namespace {
-constexpr REFERENCE_TIME kMargin = UNITS / 4; // start of new material after a jump
+// Where new material starts after a jump, ahead of the clock: room for its first picture
+// and sound to be read and decoded. The first picture shows as soon as it is decoded and
+// stays until the clock reaches it, so this is also how long it stands still.
+constexpr REFERENCE_TIME kMargin = UNITS / 25;
 }
 
 void NavEngine::OnNavPacket() {
