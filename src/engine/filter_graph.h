@@ -237,5 +237,5 @@ private:
   bool graphEdit_ = false;
   DWORD rotCookie_ = 0;
   QString logFile_;
-  int logFd_ = -1;
+  HANDLE logHandle_ = nullptr; // the open log, or nullptr
 };

@@ -4,14 +4,13 @@
 
 #include "dshow/uuids.h"
 #include "win/rot.h"
+#include "win/winbase.h"
 
 #include <QFile>
 
 #include <cstdint>
 #include <cstdio>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 void TFilterGraph::SetGraphEdit(bool graphEdit) {
   if (!graphEdit) {
@@ -33,7 +32,7 @@ void TFilterGraph::RegisterGraph() {
   char item[64];
   std::snprintf(item, sizeof item, "FilterGraph %0*llX pid %X", static_cast<int>(sizeof(void *) * 2),
                 static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(graph_.Get())),
-                static_cast<unsigned>(::getpid()));
+                static_cast<unsigned>(GetCurrentProcessId()));
   const std::u16string name = QString::fromLatin1(item).toStdU16String();
   ComPtr<IMoniker> moniker;
   if (FAILED(CreateItemMoniker(u"!", name.c_str(), &moniker)) || !moniker) return;
@@ -65,24 +64,18 @@ void TFilterGraph::SetLogFile(const QString &name) {
 
 bool TFilterGraph::OpenLog(const QString &name) {
   const QByteArray path = QFile::encodeName(name);
-  int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  if (fd < 3) {
-    // 0 means "no log" to the graph; keep clear of the standard descriptors.
-    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
-    ::close(fd);
-    if (moved < 0) return false;
-    fd = moved;
-  }
-  logFd_ = fd;
-  graph_->SetLogFile(static_cast<DWORD_PTR>(fd));
+  HANDLE file = CreateFileA(path.constData(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  logHandle_ = file;
+  graph_->SetLogFile(reinterpret_cast<DWORD_PTR>(file));
   return true;
 }
 
 void TFilterGraph::CloseLog() {
-  if (logFd_ < 0) return;
-  ::close(logFd_);
-  logFd_ = -1;
+  if (!logHandle_) return;
+  CloseHandle(logHandle_);
+  logHandle_ = nullptr;
 }
 
 HRESULT TFilterGraph::QueryService(REFGUID service, REFIID iid, void **object) {

@@ -2,16 +2,16 @@
 
 #include "framework/application.h"
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
+#include "win/winbase.h"
 
 namespace {
-void ApplyPriority(long tid, TThreadPriority priority) {
-  if (tid == 0) return;
-  // Threads take a nice value: higher priority means a lower value. Raising a priority
-  // needs privileges the player does not have; a refusal leaves the thread as it was.
-  setpriority(PRIO_PROCESS, static_cast<id_t>(tid), -PlatformThreadPriority(priority));
+void ApplyPriority(DWORD threadId, TThreadPriority priority) {
+  HANDLE thread = OpenThread(THREAD_SET_INFORMATION, FALSE, threadId);
+  if (!thread) return; // not running yet: applied when it starts
+  // Raising a priority needs privileges the player does not have; a refusal leaves the
+  // thread as it was.
+  SetThreadPriority(thread, PlatformThreadPriority(priority));
+  CloseHandle(thread);
 }
 } // namespace
 
@@ -35,7 +35,7 @@ void TThread::Start() {
 
 void TThread::Run() {
   { std::lock_guard guard(startLock_); }
-  tid_ = static_cast<long>(syscall(SYS_gettid));
+  tid_ = GetCurrentThreadId();
   ApplyPriority(tid_, priority_);
   Execute();
   finished_ = true;

@@ -4,6 +4,8 @@
 
 #include "framework/component.h"
 
+#include "com/types.h"
+
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -43,5 +45,5 @@ private:
   std::atomic<bool> finished_{false};
   std::atomic<bool> freeOnTerminate_{false};
   std::atomic<TThreadPriority> priority_{tpNormal};
-  std::atomic<long> tid_{0};
+  std::atomic<DWORD> tid_{0}; // the running thread's identifier, 0 before it starts
 };

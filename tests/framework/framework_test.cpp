@@ -3,6 +3,7 @@
 #include "framework/hidden_window.h"
 #include "framework/thread.h"
 #include "support/scripted_dialogs.h"
+#include "win/winbase.h"
 
 #include <gtest/gtest.h>
 
@@ -165,6 +166,28 @@ TEST(Thread, SuspendedUntilStartedAndFreesItselfWhenTerminated) {
   t->Terminate();
   PumpUntil([&] { return alive.load() == 0; });
   EXPECT_EQ(alive.load(), 0);
+}
+
+class PriorityProbe : public TThread {
+public:
+  PriorityProbe() : TThread(true) {}
+  std::atomic<int> seen{THREAD_PRIORITY_ERROR_RETURN};
+
+protected:
+  void Execute() override {
+    HANDLE self = OpenThread(THREAD_QUERY_INFORMATION, FALSE, GetCurrentThreadId());
+    seen = GetThreadPriority(self);
+    CloseHandle(self);
+  }
+};
+
+// A priority set before Start reaches the running thread (lowering needs no privileges).
+TEST(Thread, APrioritySetBeforeStartIsTheRunningThreadsPriority) {
+  PriorityProbe t;
+  t.SetPriority(tpIdle);
+  t.Start();
+  t.WaitFor();
+  EXPECT_EQ(t.seen.load(), PlatformThreadPriority(tpIdle));
 }
 
 TEST(Thread, PriorityLevelsMapToPlatformValues) {
