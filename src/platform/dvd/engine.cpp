@@ -265,7 +265,10 @@ bool NavEngine::WaitUntil(REFERENCE_TIME until, bool forever) {
   for (;;) {
     REFERENCE_TIME now = 0;
     bool haveNow = out_->Now(&now);
-    if (haveNow) SendDueTimeMarks(now);
+    if (haveNow) {
+      lastNow_ = now;
+      SendDueTimeMarks(now);
+    }
     if (!forever && haveNow && now >= until) return true;
     REFERENCE_TIME wait = 20 * 10000; // 20 ms while the clock is unknown
     if (haveNow && !forever) wait = until - now;

@@ -12,6 +12,7 @@
 #include "dvd/demux.h"
 #include "dvd/disc_info.h"
 #include "dvd/nav_session.h"
+#include "dvd/recent_packets.h"
 #include "dvd/state_record.h"
 #include "dvd/timecode.h"
 #include "dvd/timeline.h"
@@ -55,6 +56,8 @@ public:
   virtual void DeliverSample(StreamKind kind, const BYTE *data, std::size_t size, const SampleInfo &info) = 0;
   // Begin and end a flush on every stream, then a new segment.
   virtual void Flush() = 0;
+  // The same on one stream only (another sound track or subtitle stream was chosen).
+  virtual void FlushStream(StreamKind kind) = 0;
   virtual void EndOfStream() = 0;
   // Decoders deliver what they hold (before a still).
   virtual void Drain() = 0;
@@ -199,7 +202,10 @@ private:
   // away or deleted). Looks at most once a second; navigator thread only.
   bool VolumeGone();
   void UpdateLocation();
-  void UpdateStreams();
+  // `chosen`: the viewer chose the streams; a stream that changes is handed on anew
+  // from the picture on screen (Replay).
+  void UpdateStreams(bool chosen = false);
+  void Replay(StreamKind kind, int id);
   void UpdateButtons(bool force);
   void ShowHighlight(int button);
   void FlushAll();
@@ -259,6 +265,8 @@ private:
   StreamFormat formats_[3];
   std::vector<BYTE> pendingBlock_;
   int pendingIndex_ = 0;
+  RecentPackets recent_;
+  REFERENCE_TIME lastNow_ = 0; // the stream time last seen while running
   // A time event, or (code != 0) a status event, sent when stream time reaches `at`:
   // the picture it describes is then on the screen.
   struct TimeMark {

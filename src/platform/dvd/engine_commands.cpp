@@ -122,7 +122,7 @@ HRESULT NavEngine::DoPointAt(POINT p, bool activate) {
 
 HRESULT NavEngine::DoSetStreams(int audio, int subpicture, int display, int angle) {
   if (!session_->SetStreams(audio, subpicture, display, angle)) return Fail();
-  UpdateStreams();
+  UpdateStreams(true);
   return S_OK;
 }
 

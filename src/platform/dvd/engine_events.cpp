@@ -149,7 +149,7 @@ void NavEngine::OnCellChange(const NavEvent &) {
   UpdateStreams();
 }
 
-void NavEngine::UpdateStreams() {
+void NavEngine::UpdateStreams(bool chosen) {
   const int audio = session_->AudioRegister();
   const int audioId = session_->AudioStreamId();
   const int spu = session_->SubpictureRegister();
@@ -164,16 +164,25 @@ void NavEngine::UpdateStreams() {
   if (audio != old.audio) out_->Notify(EC_DVD_AUDIO_STREAM_CHANGE, audio, 0);
   if ((spu & 0x3F) != (old.subpicture & 0x3F) || (spu & 0x40) != (old.subpicture & 0x40))
     out_->Notify(EC_DVD_SUBPICTURE_STREAM_CHANGE, spu & 0x3F, (spu & 0x40) ? TRUE : FALSE);
-  if ((spu & 0x40) != (old.subpicture & 0x40) || subpictureId_ != spuId) out_->SetSubpictureDisplay((spu & 0x40) != 0);
-  if (audioId != audioId_) {
+  const bool displayChanged = (spu & 0x40) != (old.subpicture & 0x40);
+  if (displayChanged || subpictureId_ != spuId) out_->SetSubpictureDisplay((spu & 0x40) != 0);
+  // A choice while a title plays takes effect from the picture on screen; otherwise the
+  // new stream starts where the reading is.
+  const bool replay = chosen && old.domain == NavDomain::Title && speed_ == 1.0 && !still_.active;
+  const bool audioChanged = audioId != audioId_, spuChanged = spuId != subpictureId_;
+  if (audioChanged) {
     audioId_ = audioId;
     discontinuity_[1] = true;
   }
-  if (spuId != subpictureId_) {
+  if (spuChanged) {
     subpictureId_ = spuId;
     discontinuity_[2] = true;
   }
   SetFormats();
+  if (replay && audioChanged) Replay(StreamKind::Audio, audioId_);
+  // Subtitles switched on again show the caption under way, also one whose unit was
+  // read before the switch.
+  if (replay && (spuChanged || (displayChanged && (spu & 0x40)))) Replay(StreamKind::Subpicture, subpictureId_);
 }
 
 void NavEngine::UpdateButtons(bool force) {

@@ -15,6 +15,12 @@ constexpr REFERENCE_TIME kScanLead = 3 * UNITS / 10;
 constexpr int kMaxNoProgress = 100000;             // events and blocks without a picture
 int Index(StreamKind k) { return k == StreamKind::Video ? 0 : k == StreamKind::Audio ? 1 : 2; }
 
+// The number a stream is chosen by: MPEG sound by its stream id, the others by the
+// private stream's sub-stream id.
+int StreamIdOf(const PesPacket &p) {
+  return p.kind == StreamKind::Audio && p.coding == AudioCoding::Mpeg ? p.streamId : p.subId;
+}
+
 LONGLONG PtsDiff(LONGLONG a, LONGLONG b) {
   constexpr LONGLONG wrap = 1LL << 33;
   LONGLONG d = (a - b) % wrap;
@@ -97,13 +103,17 @@ bool NavEngine::DeliverPending() {
     bool deliver = false;
     switch (p.kind) {
     case StreamKind::Video: deliver = p.number == 0; break;
-    case StreamKind::Audio:
-      deliver = !scanning && audioId_ >= 0 && (p.coding == AudioCoding::Mpeg ? p.streamId : p.subId) == audioId_;
-      break;
-    case StreamKind::Subpicture: deliver = !scanning && subpictureId_ >= 0 && p.subId == subpictureId_; break;
+    case StreamKind::Audio: deliver = !scanning && audioId_ >= 0 && StreamIdOf(p) == audioId_; break;
+    case StreamKind::Subpicture: deliver = !scanning && subpictureId_ >= 0 && StreamIdOf(p) == subpictureId_; break;
     default: break;
     }
-    if (!deliver || !timeline_.Mapped()) continue;
+    if (!timeline_.Mapped()) continue;
+    // Sound and subpictures in a title are kept, chosen or not, for a later choice.
+    const bool keep = !scanning && inTitle && (p.kind == StreamKind::Audio || p.kind == StreamKind::Subpicture);
+    if (!deliver) {
+      if (keep) recent_.Keep(p.kind, StreamIdOf(p), p.payload, p.size, p.hasPts, timeline_.ToStream(p.pts));
+      continue;
+    }
     const int k = Index(p.kind);
     SampleInfo info;
     LONGLONG titleTime = -1;
@@ -122,6 +132,7 @@ bool NavEngine::DeliverPending() {
       }
       if (prerollUntil_ >= 0 && titleTime < prerollUntil_) info.preroll = true;
     }
+    if (keep) recent_.Keep(p.kind, StreamIdOf(p), p.payload, p.size, p.hasPts, info.start);
     info.discontinuity = discontinuity_[k] || (scanning && p.kind == StreamKind::Video && p.hasPts);
     discontinuity_[k] = false;
     info.sync = p.kind == StreamKind::Video ? p.startsKeyFrame : p.hasPts;
@@ -186,8 +197,33 @@ void NavEngine::SendDueTimeMarks(REFERENCE_TIME now) {
   }
 }
 
+void NavEngine::Replay(StreamKind kind, int id) {
+  const int k = Index(kind);
+  out_->FlushStream(kind);
+  discontinuity_[k] = true;
+  if (id < 0) return;
+  // From the sound or the caption of the picture on screen; what is older than that
+  // is dropped downstream as late, what is later waits for its time.
+  const REFERENCE_TIME now = NowOr(lastNow_);
+  for (const KeptPacket *p : recent_.From(kind, id, now)) {
+    SampleInfo info;
+    info.hasTime = p->hasTime;
+    info.start = p->start;
+    info.sync = p->hasTime;
+    info.discontinuity = discontinuity_[k];
+    discontinuity_[k] = false;
+    if (pendingFormat_[k]) {
+      formats_[k] = *pendingFormat_[k];
+      pendingFormat_[k].reset();
+      info.newFormat = &formats_[k];
+    }
+    out_->DeliverSample(kind, p->payload.data(), p->payload.size(), info);
+  }
+}
+
 void NavEngine::FlushAll() {
   out_->Flush();
+  recent_.Clear();
   navSinceFlush_ = false;
   timeline_.Break();
   for (bool &d : discontinuity_) d = true;

@@ -216,6 +216,14 @@ void Navigator::Flush() {
   }
 }
 
+void Navigator::FlushStream(StreamKind kind) {
+  NavigatorPin &p = Pin(kind);
+  if (!p.IsConnected()) return;
+  p.DeliverBeginFlush();
+  p.DeliverEndFlush();
+  p.DeliverNewSegment(0, std::numeric_limits<REFERENCE_TIME>::max(), 1.0);
+}
+
 void Navigator::EndOfStream() {
   for (NavigatorPin *p : {&video_, &audio_, &subpicture_})
     if (p->IsConnected()) p->DeliverEndOfStream();

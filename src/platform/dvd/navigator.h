@@ -147,6 +147,7 @@ private:
   // NavOutput
   void DeliverSample(StreamKind kind, const BYTE *data, std::size_t size, const SampleInfo &info) override;
   void Flush() override;
+  void FlushStream(StreamKind kind) override;
   void EndOfStream() override;
   void Drain() override;
   void SetScanMode(bool scanning) override;

@@ -198,3 +198,78 @@ TEST(Engine, TitleAndChapterEventsComeWithTheirFirstPicture) {
   EXPECT_GE(streamTimeOf(chapter3), skipStart - kEarly - kReorder) << "the skip's chapter event ran ahead of its picture";
   EXPECT_LE(streamTimeOf(chapter3), skipStart + kLate);
 }
+
+TEST(Engine, AStreamChosenWhileATitlePlaysIsHandedOnFromThePictureOnScreen) {
+  // The navigator reads about a second ahead of the screen. A sound track or subtitles
+  // chosen while the title plays must not wait for that second: only the chosen stream
+  // is flushed and handed on again from the packets that belong to the picture on screen,
+  // and a caption that began before subtitles were switched on is handed on too.
+  if (!HaveDiscs()) GTEST_SKIP();
+  Running r("ntsc_menu", 2.0);
+  ASSERT_GE(r.out.WaitFor(EC_DVD_STILL_ON), 0);
+  const int from = r.out.EventCount();
+  ASSERT_EQ(r.Do([](NavEngine &e) { return e.DoPlayTitle(1); }), S_OK);
+  const int domain = r.out.WaitFor(EC_DVD_DOMAIN_CHANGE, Param1(DVD_DOMAIN_Title), from);
+  ASSERT_GE(domain, 0);
+  // One second into the title: the caption of chapter 1 shows from 0.5 s to 3.5 s.
+  const int first = r.out.WaitFor(EC_DVD_CURRENT_TIME, nullptr, domain);
+  ASSERT_GE(first, 0);
+  ASSERT_GE(r.out.WaitFor(EC_DVD_CURRENT_TIME, nullptr, first + 1), 0);
+  std::size_t sound = 0, pictures = 0;
+  int flushes = 0;
+  {
+    std::lock_guard g(r.out.m_);
+    sound = r.out.streamSamples[1].size();
+    pictures = r.out.streamSamples[2].size();
+    flushes = r.out.flushes;
+    ASSERT_GT(pictures, 0u) << "the subpicture stream is not read while subtitles are off";
+  }
+  REFERENCE_TIME before = 0, after = 0;
+  r.out.Now(&before);
+  ASSERT_EQ(r.Do([](NavEngine &e) { return e.DoSetStreams(1, 0, 1, -1); }), S_OK);
+  r.out.Now(&after);
+  // Let the reading go on past the second it ran ahead.
+  const int now = r.out.EventCount();
+  ASSERT_GE(r.out.WaitFor(EC_DVD_CURRENT_TIME, nullptr, now), 0);
+  ASSERT_GE(r.out.WaitFor(EC_DVD_CURRENT_TIME, nullptr, r.out.EventCount()), 0);
+
+  std::lock_guard g(r.out.m_);
+  EXPECT_EQ(r.out.flushes, flushes) << "the picture was flushed too";
+  EXPECT_EQ(r.out.streamFlushes[0], 0);
+  EXPECT_EQ(r.out.streamFlushes[1], 1);
+  EXPECT_EQ(r.out.streamFlushes[2], 1);
+  constexpr REFERENCE_TIME kPacket = 2000000; // a sound packet holds well under 200 ms
+
+  const auto &s = r.out.streamSamples[1];
+  ASSERT_GT(s.size(), sound + 10);
+  const FakeOutput::StreamSample &head = s[sound];
+  EXPECT_TRUE(head.discontinuity);
+  EXPECT_EQ(head.newCoding, AudioCoding::Mpeg);
+  ASSERT_TRUE(head.hasTime);
+  EXPECT_LE(head.start, after + kPacket) << "the new track starts where the reading was, not on screen";
+  EXPECT_GE(head.start, before - kPacket);
+  // From there the track goes on without a hole or a repeat, into what is read later
+  // (up to the end of the chapter, where the next cell's sound begins anew).
+  REFERENCE_TIME last = head.start;
+  int stamped = 0;
+  for (std::size_t i = sound + 1; i < s.size(); ++i) {
+    if (!s[i].hasTime) continue;
+    if (s[i].start > after + 20000000) break;
+    ++stamped;
+    EXPECT_GT(s[i].start, last) << "sample " << i - sound;
+    EXPECT_LT(s[i].start - last, kPacket) << "sample " << i - sound << " at " << (s[i].start - after) / 10000
+                                          << " ms after the choice, read " << (s[i].wall - s[sound].wall) * 1000
+                                          << " ms after the first";
+    last = s[i].start;
+    EXPECT_FALSE(s[i].discontinuity);
+  }
+  EXPECT_GT(last, after + 15000000) << "the reading did not go on";
+  EXPECT_GT(stamped, 10);
+
+  const auto &p = r.out.streamSamples[2];
+  ASSERT_GT(p.size(), pictures);
+  EXPECT_TRUE(p[pictures].discontinuity);
+  ASSERT_TRUE(p[pictures].hasTime);
+  // The caption under way: its unit began half a second before the choice.
+  EXPECT_LT(p[pictures].start, before - 3000000);
+}

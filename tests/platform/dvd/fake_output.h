@@ -29,6 +29,9 @@ public:
     bytes[k] += size;
     if (info.newFormat) formats.push_back(*info.newFormat);
     if (info.discontinuity) discontinuities[k]++;
+    if (k > 0)
+      streamSamples[k].push_back({Wall(), info.hasTime, info.start, info.discontinuity != false,
+                                  info.newFormat ? info.newFormat->coding : dvd::AudioCoding::None});
     if (info.hasTime && k == 0) {
       lastVideoTime = info.start;
       videoStarts.push_back({events.size(), flushes, info.start});
@@ -37,6 +40,12 @@ public:
   void Flush() override {
     std::lock_guard g(m_);
     flushes++;
+  }
+  void FlushStream(dvd::StreamKind kind) override {
+    std::lock_guard g(m_);
+    int k = kind == dvd::StreamKind::Video ? 0 : kind == dvd::StreamKind::Audio ? 1 : 2;
+    streamFlushes[k]++;
+    streamFlushWall[k] = Wall();
   }
   void EndOfStream() override {
     std::lock_guard g(m_);
@@ -52,6 +61,15 @@ public:
     if (hook) hook(); // once, on the navigator thread, while the decoders "drain"
   }
   std::function<void()> onDrain;
+  // Every sound and subpicture sample (index 1 and 2), as it came.
+  struct StreamSample {
+    double wall;
+    bool hasTime;
+    REFERENCE_TIME start;
+    bool discontinuity;
+    dvd::AudioCoding newCoding; // None: no new format
+  };
+  std::vector<StreamSample> streamSamples[3];
   // Timed video samples: the events and flushes recorded before each, and its time.
   struct VideoStart {
     std::size_t events;
@@ -117,6 +135,8 @@ public:
   std::vector<dvd::StreamFormat> formats;
   long samples[3] = {}, bytes[3] = {}, discontinuities[3] = {};
   int flushes = 0, endOfStreams = 0, drains = 0, palettes = 0;
+  int streamFlushes[3] = {};
+  double streamFlushWall[3] = {};
   bool scanMode = false, display = false;
   REFERENCE_TIME lastVideoTime = 0;
 

@@ -4,6 +4,7 @@
 #include "dvd/demux.h"
 #include "dvd/languages.h"
 #include "dvd/pointing.h"
+#include "dvd/recent_packets.h"
 #include "dvd/state_record.h"
 #include "dvd/timecode.h"
 #include "dvd/timeline.h"
@@ -366,4 +367,50 @@ TEST(Timeline, ShownHistoryFollowsTheClock) {
   EXPECT_EQ(v.time90k, 900000);
   h.Clear();
   EXPECT_FALSE(h.At(20 * UNITS, &v, &t));
+}
+
+TEST(RecentPackets, HandsOnAStreamFromThePacketInEffectAndForgetsWhatIsTooOld) {
+  RecentPackets r;
+  const BYTE data[4] = {1, 2, 3, 4};
+  constexpr REFERENCE_TIME ms = 10000;
+  // Two sound tracks interleaved, 100 ms per packet, an unstamped packet after each stamp.
+  for (int i = 0; i < 50; ++i) {
+    const REFERENCE_TIME t = i * 100 * ms;
+    for (int id : {0x80, 0xC1}) {
+      r.Keep(StreamKind::Audio, id, data, sizeof data, true, t);
+      r.Keep(StreamKind::Audio, id, data, 2, false, 0);
+    }
+  }
+  // Sound is kept three seconds behind the newest packet (4.9 s): from 1.9 s on.
+  REFERENCE_TIME oldest = -1;
+  ASSERT_TRUE(r.Oldest(StreamKind::Audio, &oldest));
+  EXPECT_EQ(oldest, 1900 * ms);
+  // From the packet playing at 2.55 s: the one stamped 2.5 s, its unstamped follower, and on.
+  std::vector<const KeptPacket *> from = r.From(StreamKind::Audio, 0xC1, 2550 * ms);
+  ASSERT_EQ(from.size(), 2u * 25);
+  EXPECT_TRUE(from[0]->hasTime);
+  EXPECT_EQ(from[0]->start, 2500 * ms);
+  EXPECT_FALSE(from[1]->hasTime);
+  EXPECT_EQ(from[1]->payload.size(), 2u);
+  for (const KeptPacket *p : from) EXPECT_EQ(p->id, 0xC1);
+  // Earlier than anything kept: from the first stamped packet; a stream never read: nothing.
+  EXPECT_EQ(r.From(StreamKind::Audio, 0x80, 0).front()->start, 1900 * ms);
+  EXPECT_TRUE(r.From(StreamKind::Audio, 0x81, 2550 * ms).empty());
+  EXPECT_TRUE(r.From(StreamKind::Video, 0x80, 2550 * ms).empty());
+
+  // Subpictures are kept much longer: a caption may have begun long before it ends.
+  for (int i = 0; i < 40; ++i) r.Keep(StreamKind::Subpicture, 0x20, data, sizeof data, true, i * 500 * ms);
+  ASSERT_TRUE(r.Oldest(StreamKind::Subpicture, &oldest));
+  EXPECT_EQ(oldest, 4500 * ms); // 15 s behind 19.5 s
+  EXPECT_EQ(r.From(StreamKind::Subpicture, 0x20, 10200 * ms).front()->start, 10000 * ms);
+
+  // The bytes are bounded whatever the times say.
+  std::vector<BYTE> big(64 << 10, 7);
+  for (int i = 0; i < 200; ++i) r.Keep(StreamKind::Audio, 0x80, big.data(), big.size(), true, 5000 * ms);
+  EXPECT_LE(r.Bytes(StreamKind::Audio), RecentPackets::kMaxBytes);
+  EXPECT_GT(r.Bytes(StreamKind::Audio), RecentPackets::kMaxBytes - big.size() - 1);
+
+  r.Clear();
+  EXPECT_EQ(r.Bytes(StreamKind::Audio), 0u);
+  EXPECT_FALSE(r.Oldest(StreamKind::Subpicture, &oldest));
 }
