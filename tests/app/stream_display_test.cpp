@@ -11,6 +11,7 @@
 #include "framework/label.h"
 #include "framework/menus.h"
 #include "support/fixtures.h"
+#include "support/media/frame_code.h"
 #include "support/qt_printers.h"
 #include "support/scripted_dialogs.h"
 #include "video/video_window.h"
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +30,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -128,15 +131,13 @@ protected:
     if (auto info = Query<IDvdInfo2>()) info->GetCurrentAudio(&available, &current);
     return current;
   }
-  // Seconds into the current chapter of title 1 (chapters of 120 frames at 29.97 fps).
-  double ChapterSeconds(ULONG *chapter = nullptr) {
+  // Seconds into the title as the navigator reports them.
+  double TitleSeconds() {
     DVD_PLAYBACK_LOCATION2 loc{};
     auto info = Query<IDvdInfo2>();
     if (!info || FAILED(info->GetCurrentLocation(&loc))) return -1;
-    if (chapter) *chapter = loc.ChapterNum;
-    const double t =
-        loc.TimeCode.bHours * 3600.0 + loc.TimeCode.bMinutes * 60 + loc.TimeCode.bSeconds + loc.TimeCode.bFrames / 30.0;
-    return std::fmod(t, 120 * 1.001 / 30);
+    return loc.TimeCode.bHours * 3600.0 + loc.TimeCode.bMinutes * 60 + loc.TimeCode.bSeconds +
+           loc.TimeCode.bFrames * 1.001 / 30;
   }
 
   // --- Real input -------------------------------------------------------------------
@@ -249,6 +250,50 @@ protected:
     return white;
   }
 
+  // One grab: the frame code of the picture on screen (its frame number in the title,
+  // -1 when unreadable) and the caption's white pixels in that same picture.
+  struct Look {
+    int code = -1;
+    int white = 0;
+    double reported = -1; // the navigator's location just before the grab, seconds
+  };
+  Look LookAtPicture() {
+    Look look;
+    look.reported = TitleSeconds();
+    const QImage image = Picture().convertToFormat(QImage::Format_RGB32);
+    const QSize w = image.size();
+    QRect area(0, 0, w.width(), w.height()); // the 4:3 picture, fitted and centred
+    if (w.width() * 3 > w.height() * 4) area = QRect((w.width() - w.height() * 4 / 3) / 2, 0, w.height() * 4 / 3, w.height());
+    else area = QRect(0, (w.height() - w.width() * 3 / 4) / 2, w.width(), w.width() * 3 / 4);
+    if (area.isEmpty()) return look;
+    const QImage picture = image.copy(area);
+    look.code = testmedia::ReadFrameCode(picture.constBits(), static_cast<int>(picture.bytesPerLine()), picture.width(),
+                                         8 * picture.height() / 480);
+    for (int y = image.height() * 3 / 5; y < image.height(); ++y) {
+      const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+      for (int x = 0; x < image.width(); ++x)
+        look.white += qRed(line[x]) > 215 && qGreen(line[x]) > 215 && qBlue(line[x]) > 215;
+    }
+    return look;
+  }
+  // The disc's caption shows from 0.5 s to 3.5 s into each 120-frame chapter: frames 15
+  // to 104 of it (the ends may fall either side of a frame by rounding).
+  static bool CaptionAuthored(int code) { return code % 120 >= 16 && code % 120 <= 103; }
+  static bool ClearAuthored(int code) { return code % 120 <= 13 || code % 120 >= 107; }
+  // Grabs until the picture reaches `until` (frame code) or 12 s pass.
+  std::vector<Look> Watch(int until) {
+    std::vector<Look> out;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 12000) {
+      const Look look = LookAtPicture();
+      if (look.code >= 0 && look.code < 0xC000) out.push_back(look);
+      if (look.code >= until && look.code < 0xC000) break;
+      QTest::qWait(15);
+    }
+    return out;
+  }
+
   void PlayDisc(const char *name) {
     qputenv("DVD_DEVICE", Disc(name).toLocal8Bit());
     ClickAt(FormDVDPlayer->sBitBtn1->mapToGlobal(FormDVDPlayer->sBitBtn1->rect().center()));
@@ -354,7 +399,11 @@ TEST_F(StreamDisplayTest, ItalianSubtitlesShowAtTheirTimesAndNessunoHidesThem) {
   PlayDisc("ntsc_menu");
   ASSERT_TRUE(WaitFor([&] { return Domain() == DVD_DOMAIN_VideoManagerMenu; }));
   StartTitle1();
-  ASSERT_TRUE(WaitFor([&] { return ChapterSeconds() > 0.2; })) << ChapterSeconds() << " domain " << Domain();
+  // Early in chapter 1, before its caption: the picture on screen says where.
+  ASSERT_TRUE(WaitFor([&] {
+    const int code = LookAtPicture().code;
+    return code >= 3 && code < 10;
+  })) << LookAtPicture().code << " domain " << Domain();
 
   // Chosen from the control panel's DVD menu.
   FormDVDPlayer->activateWindow();
@@ -362,59 +411,153 @@ TEST_F(StreamDisplayTest, ItalianSubtitlesShowAtTheirTimesAndNessunoHidesThem) {
   EXPECT_EQ(Items(FormDVDPlayer->Sottotitoli1), (QStringList{"Nessuno *", "Italiano"}));
   ASSERT_NO_FATAL_FAILURE(Choose(FormDVDPlayer->ControlMenu->SubMenu(), FormDVDPlayer->Sottotitoli1, "Italiano"));
 
-  // The caption is authored from 0.5 s to 3.5 s into each chapter: the whole of
-  // chapter 2 is watched, into chapter 3.
-  struct Sample {
-    ULONG chapter;
-    double at;
-    int white;
-  };
-  auto watch = [&](ULONG until, double untilAt) {
-    std::vector<Sample> out;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 12000) {
-      ULONG c1 = 0, c2 = 0;
-      const double before = ChapterSeconds(&c1);
-      const int white = CaptionPixels();
-      const double after = ChapterSeconds(&c2);
-      if (before >= 0 && c1 == c2 && after >= before && after - before < 0.15)
-        out.push_back({c1, (before + after) / 2, white});
-      if (c2 > until || (c2 == until && after > untilAt)) break;
-      QTest::qWait(30);
+  // The whole of chapter 2 is watched, into chapter 3: each picture on screen carries
+  // the caption exactly when the disc has it at that picture's time.
+  std::vector<Look> looks = Watch(240 + 10);
+  int shown = 0, hidden = 0, first = -1, last = -1;
+  for (const Look &l : looks) {
+    if (l.code < 120) continue;
+    if (l.code < 240 && l.white > 300) {
+      if (first < 0) first = l.code % 120;
+      last = l.code % 120;
     }
-    return out;
-  };
-  std::vector<Sample> samples = watch(3, 0.3);
-  int shown = 0, hidden = 0;
-  double appeared = -1;
-  for (const Sample &s : samples) {
-    if (s.chapter == 2 && appeared < 0 && s.white > 300) appeared = s.at;
-    if (s.chapter == 2 && s.at > 1.5 && s.at < 3.2) {
+    if (CaptionAuthored(l.code)) {
       ++shown;
-      EXPECT_GT(s.white, 300) << "no caption " << s.at << " s into chapter 2";
-    } else if ((s.chapter == 2 && (s.at < 0.2 || s.at > 3.8)) || (s.chapter == 3 && s.at < 0.2)) {
+      EXPECT_GT(l.white, 300) << "no caption on frame " << l.code % 120 << " of chapter " << l.code / 120 + 1;
+    } else if (ClearAuthored(l.code)) {
       ++hidden;
-      EXPECT_LT(s.white, 60) << "a caption " << s.at << " s into chapter " << s.chapter;
+      EXPECT_LT(l.white, 60) << "a caption on frame " << l.code % 120 << " of chapter " << l.code / 120 + 1;
     }
   }
-  EXPECT_GE(shown, 10);
-  EXPECT_GE(hidden, 3);
-  RecordProperty("caption_appeared_s", std::to_string(appeared));
-  std::printf("caption of chapter 2 first seen %.2f s into the chapter (authored 0.50 s)\n", appeared);
+  EXPECT_GE(shown, 20);
+  EXPECT_GE(hidden, 5);
+  // The location the navigator reports is that of the picture on screen (its timecode
+  // counts whole frames; the grab takes a moment).
+  std::vector<double> ahead;
+  for (const Look &l : looks)
+    if (l.reported >= 0) ahead.push_back(l.reported - l.code * 1.001 / 30);
+  ASSERT_FALSE(ahead.empty());
+  std::sort(ahead.begin(), ahead.end());
+  const double median = ahead[ahead.size() / 2];
+  EXPECT_NEAR(median, 0, 0.1) << "the reported location is off the picture by " << median << " s";
+  std::printf("reported location minus the picture on screen: median %+.3f s (%+.3f to %+.3f)\n", median,
+              ahead.front(), ahead.back());
+  RecordProperty("caption_first_frame", first);
+  RecordProperty("caption_last_frame", last);
+  std::printf("caption of chapter 2 seen from frame %d to frame %d (authored 15 to 104)\n", first, last);
 
   OpenPopup();
   EXPECT_EQ(Items(FormDVDPlayer->Sottotitoli2), (QStringList{"Nessuno", "Italiano *"}));
   ASSERT_NO_FATAL_FAILURE(Choose(FormDVDPlayer->Popup, FormDVDPlayer->Sottotitoli2, "Nessuno"));
-  // None in chapter 3 either, where a caption is authored.
-  samples = watch(3, 3.3);
-  int during = 0;
-  for (const Sample &s : samples)
-    if (s.chapter == 3 && s.at > 1.5 && s.at < 3.2) {
+  const int chosenAt = LookAtPicture().code;
+  // Chapter 3's caption, under way, goes (the pictures already decoded keep it), and
+  // stays away for the rest of its time.
+  looks = Watch(240 + 105);
+  int cleared = -1, during = 0;
+  for (const Look &l : looks) {
+    if (l.code < 240 || !CaptionAuthored(l.code)) continue;
+    if (cleared < 0 && l.white < 60) cleared = l.code;
+    if (cleared >= 0) {
       ++during;
-      EXPECT_LT(s.white, 60) << "a caption " << s.at << " s into chapter 3";
+      EXPECT_LT(l.white, 60) << "the caption came back on frame " << l.code % 120 << " of chapter 3";
     }
-  EXPECT_GE(during, 10);
+  }
+  ASSERT_GE(cleared, 0) << "Nessuno never hid the caption";
+  EXPECT_GE(during, 20);
+  std::printf("Nessuno chosen at frame %d of chapter 3: the caption gone from frame %d\n", chosenAt % 120,
+              cleared % 120);
+}
+
+TEST_F(StreamDisplayTest, SubtitlesSwitchedOnDuringACaptionShowIt) {
+  // A caption that began while subtitles were off shows as soon as they are switched
+  // on, for the rest of its time.
+  PlayDisc("ntsc_menu");
+  ASSERT_TRUE(WaitFor([&] { return Domain() == DVD_DOMAIN_VideoManagerMenu; }));
+  StartTitle1();
+  ASSERT_TRUE(WaitFor([&] {
+    const int code = LookAtPicture().code;
+    return code >= 30 && code < 40;
+  })) << LookAtPicture().code;
+  EXPECT_LT(LookAtPicture().white, 60) << "a caption with subtitles off";
+  OpenPopup();
+  ASSERT_NO_FATAL_FAILURE(Choose(FormDVDPlayer->Popup, FormDVDPlayer->Sottotitoli2, "Italiano"));
+  const std::vector<Look> looks = Watch(120 + 10);
+  int first = -1, shown = 0;
+  for (const Look &l : looks) {
+    if (l.code < 120 && l.white > 300 && first < 0) first = l.code;
+    if (first >= 0 && CaptionAuthored(l.code)) {
+      ++shown;
+      EXPECT_GT(l.white, 300) << "the caption went on frame " << l.code;
+    }
+    if (ClearAuthored(l.code)) {
+      EXPECT_LT(l.white, 60) << "a caption on frame " << l.code;
+    }
+  }
+  ASSERT_GE(first, 0) << "the caption under way never showed";
+  EXPECT_LE(first, 100) << "shown only at the end of its time";
+  EXPECT_GE(shown, 10);
+  RecordProperty("caption_under_way_first_frame", first);
+  std::printf("subtitles switched on: the caption under way shows from frame %d\n", first);
+}
+
+TEST_F(StreamDisplayTest, ABookmarkKeepsTheItalianTrackAndSubtitles) {
+  const QString file = QCoreApplication::applicationDirPath() + "/bookmark.bmk";
+  QFile::remove(file);
+  PlayDisc("ntsc_menu");
+  ASSERT_TRUE(WaitFor([&] { return Domain() == DVD_DOMAIN_VideoManagerMenu; }));
+  StartTitle1();
+  ASSERT_TRUE(WaitFor([&] { return LookAtPicture().code >= 3; }));
+  OpenPopup();
+  ASSERT_NO_FATAL_FAILURE(Choose(FormDVDPlayer->Popup, FormDVDPlayer->Audio2, "Italiano (MPEG, 2 canali)"));
+  OpenPopup();
+  ASSERT_NO_FATAL_FAILURE(Choose(FormDVDPlayer->Popup, FormDVDPlayer->Sottotitoli2, "Italiano"));
+  // Saved at the end of chapter 1, before chapter 2's caption. (A caption whose unit
+  // lies before the place a bookmark or a jump goes to is not read, so not shown.)
+  ASSERT_TRUE(WaitFor([&] {
+    const int code = LookAtPicture().code;
+    return code >= 105 && code < 112;
+  }, 12000));
+  OpenPopup();
+  ASSERT_NO_FATAL_FAILURE(Choose(FormDVDPlayer->Popup, FormDVDPlayer->Bookmarks2, "&Salva punto"));
+  ASSERT_TRUE(WaitFor([&] { return QFileInfo(file).size() > 0; }, 3000)) << "no bookmark written";
+
+  // Elsewhere with English and no subtitles, then back through the menu.
+  OpenPopup();
+  ASSERT_NO_FATAL_FAILURE(Choose(FormDVDPlayer->Popup, FormDVDPlayer->Audio2, "Inglese (AC-3, 2 canali)"));
+  OpenPopup();
+  ASSERT_NO_FATAL_FAILURE(Choose(FormDVDPlayer->Popup, FormDVDPlayer->Sottotitoli2, "Nessuno"));
+  ClickAt(FormDVDPlayer->sBitBtn7->mapToGlobal(FormDVDPlayer->sBitBtn7->rect().center()));
+  ASSERT_TRUE(WaitFor([&] { return LookAtPicture().code >= 240; })) << "no chapter skip";
+  OpenPopup();
+  ASSERT_NO_FATAL_FAILURE(Choose(FormDVDPlayer->Popup, FormDVDPlayer->Bookmarks2, "&Ripristina punto"));
+  ASSERT_TRUE(WaitFor([&] {
+    const int code = LookAtPicture().code;
+    return code >= 100 && code < 120 + 15;
+  })) << "not back at the end of chapter 1: " << LookAtPicture().code;
+
+  const qint64 back = SoundFrames();
+  // The caption shows on the pictures of its time.
+  const std::vector<Look> looks = Watch(120 + 100);
+  ASSERT_FALSE(looks.empty());
+  EXPECT_LT(looks.front().code, 120 + 15) << "restored after the caption began";
+  int shown = 0;
+  for (const Look &l : looks)
+    if (l.code >= 120 && l.code < 240 && CaptionAuthored(l.code)) {
+      ++shown;
+      EXPECT_GT(l.white, 300) << "no caption on frame " << l.code % 120 << " of chapter 2";
+    }
+  // The Italian track is heard and both choices are ticked.
+  // (The first moments after the jump and the cell change may be quiet.)
+  const std::vector<Tone> heard = Tones(back + kRate / 5, 1.0);
+  EXPECT_EQ(Describe(heard).find('E'), std::string::npos) << Describe(heard);
+  EXPECT_TRUE(All({heard.end() - 10, heard.end()}, Tone::Italian)) << Describe(heard);
+  OpenPopup();
+  EXPECT_EQ(Items(FormDVDPlayer->Audio2), (QStringList{"Inglese (AC-3, 2 canali)", "Italiano (MPEG, 2 canali) *"}));
+  EXPECT_EQ(Items(FormDVDPlayer->Sottotitoli2), (QStringList{"Nessuno", "Italiano *"}));
+  CloseMenus();
+  EXPECT_GE(shown, 5);
+  EXPECT_TRUE(dialogs->messages.empty());
+  QFile::remove(file);
 }
 
 TEST_F(StreamDisplayTest, ADiscWithOneTrackAndNoSubtitlesOffersOneItemAndNessuno) {
