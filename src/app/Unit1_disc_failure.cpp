@@ -1,6 +1,7 @@
 // The control panel's answer to a disc that fails while it plays.
 #include "app/Unit1.h"
 
+#include "com/log.h"
 #include "engine/check_result.h"
 #include "framework/application.h"
 #include "framework/dialogs.h"
@@ -9,6 +10,7 @@
 // folder taken away) and reports why. The person is told once; the graph and the
 // labels stay as they are, so that Play, a chapter skip or a menu can try again.
 void TFormDVDPlayer::FilterGraphGraphErrorAbort(QObject *, HRESULT Result) {
+  qCDebug(lcApp, "playback aborted (%08x)%s", unsigned(Result), discFailureTold_ ? ", told already" : "");
   if (discFailureTold_) return;
   discFailureTold_ = true;
   Dialogs().MessageBox(QStringLiteral("Impossibile leggere il disco: la riproduzione si è fermata.\n") +

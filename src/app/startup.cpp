@@ -5,6 +5,7 @@
 #include "app/Unit3.h"
 #include "app/Unit4.h"
 #include "app/bookmark_file.h"
+#include "com/log.h"
 #include "com/registry.h"
 #include "framework/application.h"
 #include "win/console.h"
@@ -25,7 +26,8 @@ template <class T> void DestroyForm(T *&reference) {
 
 // The session asks the program to end (Ctrl+C, the terminal closing, log-off, kill): the
 // exit routine, on the GUI thread, whatever window or modal box is open.
-BOOL EndRequested(DWORD) {
+BOOL EndRequested(DWORD type) {
+  qCDebug(lcApp, "the session asks the program to end (console event %u)", unsigned(type));
   if (FormDVDPlayer)
     FormDVDPlayer->ExitMenuClick(nullptr);
   else

@@ -2,6 +2,8 @@
 // and listeners.
 #include "engine/filter_graph.h"
 
+#include "com/log.h"
+
 #include "com/registry.h"
 #include "dshow/uuids.h"
 #include "engine/check_result.h"
@@ -147,6 +149,7 @@ void TFilterGraph::Deactivate() {
   dvdBuilder_.Reset();
 
   active_ = false;
+  qCDebug(lcGraph, "graph released");
 }
 
 void TFilterGraph::AddMemberFilter(IGraphMember *member) {

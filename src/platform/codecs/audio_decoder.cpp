@@ -1,5 +1,7 @@
 #include "codecs/audio_decoder.h"
 
+#include "codecs/ffmpeg_log.h"
+
 extern "C" {
 #include <libavutil/opt.h>
 }
@@ -46,6 +48,7 @@ bool AudioDecoder::Open(AudioCoding coding, int sampleRate, int channels, int bi
     lpcmHeader_[1] = static_cast<uint8_t>(quant << 6 | freq << 4 | (channels - 1));
     lpcmHeader_[2] = 0x80;
   }
+  RouteFfmpegLog(); // the library's complaints about this stream go to qdvd.decode
   const AVCodec *codec = avcodec_find_decoder(CodecOf(coding));
   if (!codec) return false;
   CodecContextPtr ctx(avcodec_alloc_context3(codec));

@@ -1,6 +1,8 @@
 // Owning pointers for the FFmpeg objects the decoders hold.
 #pragma once
 
+#include "codecs/ffmpeg_log.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
@@ -16,7 +18,10 @@ extern "C" {
 namespace codecs {
 
 struct CodecContextFree {
-  void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
+  void operator()(AVCodecContext *c) const {
+    ForgetDecodeErrors(c);
+    avcodec_free_context(&c);
+  }
 };
 struct ParserFree {
   void operator()(AVCodecParserContext *p) const { av_parser_close(p); }

@@ -1,5 +1,7 @@
 #include "codecs/mpeg_video_decoder.h"
 
+#include "codecs/ffmpeg_log.h"
+
 #include <numeric>
 
 namespace codecs {
@@ -7,6 +9,7 @@ namespace codecs {
 MpegVideoDecoder::MpegVideoDecoder(Output output) : output_(std::move(output)) {}
 
 bool MpegVideoDecoder::Open() {
+  RouteFfmpegLog(); // the library's complaints about this stream go to qdvd.decode
   const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_MPEG2VIDEO);
   if (!codec) return false;
   ctx_.reset(avcodec_alloc_context3(codec));

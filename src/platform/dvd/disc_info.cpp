@@ -1,16 +1,15 @@
 #include "dvd/disc_info.h"
 
+#include "dvd/library_log.h"
+
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
 
 namespace dvd {
 namespace {
 
-void QuietLog(void *, dvd_logger_level_t, const char *, va_list) {}
-
 dvd_reader_t *OpenReader(const std::string &path) {
-  static dvd_logger_cb logger{QuietLog};
-  return DVDOpen2(nullptr, &logger, path.c_str());
+  return DVDOpen2(nullptr, ReadLibraryLogger(), path.c_str());
 }
 
 VideoInfo ReadVideo(const video_attr_t &v) {

@@ -1,6 +1,7 @@
 // Engine life cycle, the navigator thread's loop and the command queue.
 #include "dvd/engine.h"
 
+#include "com/log.h"
 #include "dshow/errors.h"
 #include "dshow/evcode.h"
 
@@ -58,6 +59,7 @@ HRESULT NavEngine::Open(const std::string &path) {
   std::string error;
   std::unique_ptr<NavSession> session = NavSession::Open(path, &error);
   if (!session) return VFW_E_DVD_INVALID_DISC;
+  qCDebug(lcNav, "opened %s: %zu titles", path.c_str(), info.titles.size());
   std::vector<LONGLONG> durations;
   for (int t = 1; t <= static_cast<int>(info.titles.size()); ++t) {
     LONGLONG total = -1;

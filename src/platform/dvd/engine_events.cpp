@@ -2,6 +2,7 @@
 // streams, buttons and highlights, stills, and the end of playback.
 #include "dvd/engine.h"
 
+#include "com/log.h"
 #include "dshow/evcode.h"
 
 #include <algorithm>
@@ -280,10 +281,11 @@ bool NavEngine::VolumeGone() {
   return !disc_.path.empty() && stat(disc_.path.c_str(), &st) != 0;
 }
 
-void NavEngine::OnStopped(bool error, const std::string &, HRESULT why) {
+void NavEngine::OnStopped(bool error, const std::string &message, HRESULT why) {
   if (error) {
     volumeChecked_ = {};
     if (VolumeGone()) why = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    qCWarning(lcNav, "playback stopped on %s: %s (%08x)", disc_.path.c_str(), message.c_str(), unsigned(why));
     out_->Notify(EC_DVD_WARNING, DVD_WARNING_Read, 0);
     out_->Notify(EC_DVD_ERROR, DVD_ERROR_Unexpected, 0);
     out_->Notify(EC_ERRORABORT, why, 0);

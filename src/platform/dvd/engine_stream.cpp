@@ -2,6 +2,7 @@
 // time stamps, scans and the time events.
 #include "dvd/engine.h"
 
+#include "com/log.h"
 #include "dshow/errors.h"
 #include "dshow/evcode.h"
 
@@ -96,6 +97,7 @@ void NavEngine::OnBlock(const BYTE *data, std::size_t size) {
 bool NavEngine::DeliverPending() {
   PesPacket packets[24];
   int n = DemuxPack(pendingBlock_.data(), pendingBlock_.size(), packets, 24);
+  if (n < 0) qCDebug(lcDemux, "block after sector %u is no program stream pack", unsigned(navSector_));
   const bool scanning = speed_ != 1.0;
   const bool inTitle = GetSnapshot().domain == NavDomain::Title;
   for (int i = pendingIndex_; i < n; ++i) {

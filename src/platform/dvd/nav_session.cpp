@@ -2,6 +2,8 @@
 // (DVD_MENU_Title, DVD_DOMAIN_FirstPlay...) clash with the platform's DVD names.
 #include "dvd/nav_session.h"
 
+#include "dvd/library_log.h"
+
 #include <dvdnav/dvdnav.h>
 
 #include <cstring>
@@ -10,8 +12,6 @@ namespace dvd {
 namespace {
 
 static_assert(sizeof(pci_t) <= sizeof(PciCopy::raw), "PCI copy too small");
-
-void QuietLog(void *, dvdnav_logger_level_t, const char *, va_list) {}
 
 DWORD UopBits(const user_ops_t &u) {
   const unsigned bits[25] = {u.title_or_time_play,
@@ -83,8 +83,7 @@ NavSession::~NavSession() {
 
 std::unique_ptr<NavSession> NavSession::Open(const std::string &path, std::string *error) {
   auto impl = std::make_unique<Impl>();
-  static const dvdnav_logger_cb logger{QuietLog};
-  if (dvdnav_open2(&impl->nav, nullptr, &logger, path.c_str()) != DVDNAV_STATUS_OK || !impl->nav) {
+  if (dvdnav_open2(&impl->nav, nullptr, NavLibraryLogger(), path.c_str()) != DVDNAV_STATUS_OK || !impl->nav) {
     if (error) *error = "The volume cannot be opened.";
     impl->nav = nullptr;
     return nullptr;

@@ -1,5 +1,7 @@
 #include "dvd/volume.h"
 
+#include "dvd/library_log.h"
+
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
 
@@ -16,8 +18,6 @@
 
 namespace dvd {
 namespace {
-
-void QuietLog(void *, dvd_logger_level_t, const char *, va_list) {}
 
 bool EndsWithNoCase(const std::string &s, const char *suffix) {
   std::size_t n = std::strlen(suffix);
@@ -55,8 +55,7 @@ int ProbeRead(const std::string &path, off_t offset) {
 }
 
 bool HasVideoManager(const std::string &openPath) {
-  dvd_logger_cb logger{QuietLog};
-  dvd_reader_t *reader = DVDOpen2(nullptr, &logger, openPath.c_str());
+  dvd_reader_t *reader = DVDOpen2(nullptr, ReadLibraryLogger(), openPath.c_str());
   if (!reader) return false;
   ifo_handle_t *vmg = ifoOpen(reader, 0);
   bool ok = vmg && vmg->vmgi_mat && vmg->tt_srpt && vmg->tt_srpt->nr_of_srpts > 0;

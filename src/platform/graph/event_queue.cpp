@@ -1,5 +1,7 @@
 #include "graph/event_queue.h"
 
+#include "com/log.h"
+
 #include "dshow/errors.h"
 #include "dshow/evcode.h"
 #include "win/winuser.h"
@@ -134,6 +136,8 @@ void EventQueue::PostLocked(std::size_t count) {
 }
 
 HRESULT EventQueue::Notify(LONG code, LONG_PTR param1, LONG_PTR param2) {
+  qCDebug(lcGraph, "event %#x (%lld, %lld)", unsigned(code), static_cast<long long>(param1),
+          static_cast<long long>(param2));
   std::lock_guard guard(lock_);
   if (code == EC_COMPLETE && defaultComplete_ && !renderers_.empty()) {
     const void *sender = reinterpret_cast<const void *>(param2);

@@ -1,6 +1,8 @@
 // Filter graph: run state, clock and completion.
 #include "graph/filter_graph.h"
 
+#include "com/log.h"
+
 #include "dshow/errors.h"
 #include "dshow/evcode.h"
 #include "dshow/uuids.h"
@@ -198,6 +200,7 @@ HRESULT FilterGraph::StopLocked() {
 HRESULT FilterGraph::Run() {
   std::lock_guard guard(lock_);
   HRESULT hr = RunLocked(nullptr);
+  qCDebug(lcGraph, "run: %08x", unsigned(hr));
   return hr == VFW_S_STATE_INTERMEDIATE ? S_FALSE : hr;
 }
 
@@ -210,12 +213,15 @@ HRESULT FilterGraph::Run(REFERENCE_TIME start) {
 HRESULT FilterGraph::Pause() {
   std::lock_guard guard(lock_);
   HRESULT hr = PauseLocked();
+  qCDebug(lcGraph, "pause: %08x", unsigned(hr));
   return hr == VFW_S_STATE_INTERMEDIATE ? S_FALSE : hr;
 }
 
 HRESULT FilterGraph::Stop() {
   std::lock_guard guard(lock_);
-  return StopLocked();
+  HRESULT hr = StopLocked();
+  qCDebug(lcGraph, "stop: %08x", unsigned(hr));
+  return hr;
 }
 
 HRESULT FilterGraph::GetState(DWORD msTimeout, FILTER_STATE *state) {

@@ -1,6 +1,7 @@
 #include "render/audio_output.h"
 
 #include "render/server_latency.h"
+#include "com/log.h"
 
 #include <SDL.h>
 
@@ -86,6 +87,7 @@ void AudioOutput::Start() {
     Rebase(DriverLatency(driver, deviceFrames_));
     SDL_PauseAudioDevice(device_, 0);
   } else {
+    qCWarning(lcAudio, "no sound device (%s): playing on silently", DeviceError().c_str());
     StartSilent();
   }
   superStop_ = false;
@@ -316,6 +318,8 @@ void AudioOutput::Supervise() {
         // The device went away (the server ended, the card was unplugged): the
         // silent output keeps the clock going until it can be opened again.
         lostDriver_ = Driver();
+        qCWarning(lcAudio, "the sound device of %s went away: playing on silently",
+                  lostDriver_.c_str());
         CloseDevice();
         server_.reset();
         measured_.clear();

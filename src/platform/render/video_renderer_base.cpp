@@ -2,6 +2,8 @@
 
 #include "render/gui_thread.h"
 
+#include "com/log.h"
+
 #include "dshow/errors.h"
 #include "dshow/evcode.h"
 #include "dshow/uuids.h"
@@ -109,6 +111,7 @@ void VideoRendererBase::SetFormat(const RgbFrameFormat &format, bool yuv) {
     format_ = format;
     yuv_ = yuv;
   }
+  qCDebug(lcRender, "picture format %dx%d, aspect %d:%d", format.width, format.height, format.aspectX, format.aspectY);
   // Lay the surface out for this aspect until its first picture tells its own.
   if (VideoWidget *surface = Surface()) {
     const int ax = format.aspectX > 0 ? format.aspectX : format.width;
