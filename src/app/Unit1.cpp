@@ -4,6 +4,7 @@
 #include "app/Unit3.h"
 #include "app/Unit4.h"
 #include "app/bookmark_file.h"
+#include "app/player_keys.h"
 #include "app/stream_menus.h"
 #include "controls/color_trackbar.h"
 #include "controls/trayicon.h"
@@ -22,6 +23,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+
+#include <algorithm>
 
 TFormDVDPlayer *FormDVDPlayer = nullptr;
 
@@ -73,7 +76,7 @@ TFormDVDPlayer::~TFormDVDPlayer() {
 // --- Start-up and exit -------------------------------------------------------------------
 
 void TFormDVDPlayer::FormCreate(QObject *) {
-  new TStreamKeys(this, FilterGraph);
+  new TPlayerKeys(this);
   sSkinManager1->SetActive(false);
   sSkinManager1->SetSkinDirectory(ExeFolder() + QStringLiteral("temi"));
   sSkinManager1->SetSkinName(QStringLiteral("cappuccino"));
@@ -103,6 +106,14 @@ void TFormDVDPlayer::OpenMenuClick(QObject *) {
   PlayDvdVolume(OpenDialog->FileName().toStdU16String());
 }
 
+void TFormDVDPlayer::OpenDroppedVolume(QObject *, const QString &Path) {
+  FilterGraph->ClearGraph();
+  FilterGraph->SetActive(false);
+  PlayDvdVolume(Path.toStdU16String());
+  Form3->Show();
+  Form3->BringToFront();
+}
+
 void TFormDVDPlayer::PlayMenuClick(QObject *) {
   PlayDvdVolume(std::u16string());
   Form3->Show();
@@ -116,10 +127,12 @@ void TFormDVDPlayer::PlayDvdVolume(const std::u16string &path) {
     FilterGraph->Play();
     ComPtr<IDvdCmd> cmd;
     DvdControl(FilterGraph)->PlayForwards(1.0, 0, &cmd);
+    playbackRate_ = 1.0;
     return;
   }
   FilterGraph->SetActive(true);
   discFailureTold_ = false;
+  playbackRate_ = 1.0;
   AM_DVD_RENDERSTATUS status{};
   HRESULT result = FilterGraph->RenderDvdVolume(status, path, AM_DVD_HWDEC_PREFER);
   if (result == S_OK) {
@@ -244,6 +257,8 @@ void TFormDVDPlayer::FilterGraphDVDCurrentHMSFTime(QObject *, tagDVD_HMSF_TIMECO
                                                                        HMSFTimeCode.bMinutes, HMSFTimeCode.bSeconds));
 }
 
+void TFormDVDPlayer::FilterGraphDVDPlaybackRateChange(QObject *, float Rate) { playbackRate_ = Rate; }
+
 // --- Pointing at the picture -------------------------------------------------------------
 
 // Highlights the disc menu's button under the pointer; the navigator refuses quietly
@@ -257,6 +272,53 @@ void TFormDVDPlayer::VideoWindowMouseMove(QObject *, TShiftState, int X, int Y) 
 void TFormDVDPlayer::VideoWindowMouseUp(QObject *, TMouseButton, TShiftState, int X, int Y) {
   if (!FilterGraph->Active()) return;
   DvdControl(FilterGraph)->ActivateAtPosition(POINT{X, Y});
+}
+
+// --- Keys ----------------------------------------------------------------------------------
+
+bool TFormDVDPlayer::PlayingAtNormalSpeed() {
+  if (!FilterGraph->Active() || playbackRate_ != 1.0) return false;
+  ComPtr<IMediaControl> control;
+  OAFilterState state = State_Stopped;
+  return SUCCEEDED(FilterGraph->QueryInterface(IID_PPV_ARGS(&control))) && control &&
+         SUCCEEDED(control->GetState(0, &state)) && state == State_Running;
+}
+
+// Play also ends a scan and resumes a paused or stopped graph.
+void TFormDVDPlayer::PlayOrPause(QObject *Sender) {
+  if (PlayingAtNormalSpeed()) btPauseClick(Sender);
+  else PlayMenuClick(Sender);
+}
+
+void TFormDVDPlayer::SelectMenuButton(QObject *, DVD_RELATIVE_BUTTON Direction) {
+  if (!FilterGraph->Active()) return;
+  DvdControl(FilterGraph)->SelectRelativeButton(Direction);
+}
+
+void TFormDVDPlayer::ActivateMenuButton(QObject *) {
+  if (!FilterGraph->Active()) return;
+  DvdControl(FilterGraph)->ActivateButton();
+}
+
+// A menu without a way up (the disc's top menu, or one reached from a title) resumes
+// the title instead, where the disc keeps one to resume.
+void TFormDVDPlayer::ReturnFromMenu(QObject *) {
+  if (!FilterGraph->Active()) return;
+  ComPtr<IDvdControl2> dvd = DvdControl(FilterGraph);
+  ComPtr<IDvdCmd> cmd;
+  if (FAILED(dvd->ReturnFromSubmenu(0, &cmd))) dvd->Resume(0, &cmd);
+}
+
+// The slider takes only positions within its range: a step past an end stops there.
+void TFormDVDPlayer::StepVolume(QObject *, int Step) {
+  const int position = std::clamp(JvColorTrackBar1->Position() + Step, JvColorTrackBar1->Min(), JvColorTrackBar1->Max());
+  JvColorTrackBar1->SetPosition(position);
+  if (Form4 && Form4->Visible()) Form4->JvColorTrackBar1->SetPosition(position);
+}
+
+void TFormDVDPlayer::ToggleMute(QObject *) {
+  sCheckBox1->SetChecked(!sCheckBox1->Checked());
+  if (Form4 && Form4->Visible()) Form4->sCheckBox1->SetChecked(sCheckBox1->Checked());
 }
 
 // --- Volume, mute, stay on top, tray, toolbar --------------------------------------------

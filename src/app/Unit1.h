@@ -2,6 +2,7 @@
 // volume and mute, the menus, the video popup menu and the engine component.
 #pragma once
 
+#include "dshow/dvd.h"
 #include "engine/dvd_timecode.h"
 #include "framework/forms.h"
 
@@ -77,6 +78,9 @@ public:
   void RestorebookmarkMenuClick(QObject *Sender);
   void btFullScreenClick(QObject *Sender);
   void Aprilettore1Click(QObject *Sender);
+  // Opens a volume dropped on a window (a folder, an IFO or an image) as Open does, and
+  // shows the video show window.
+  void OpenDroppedVolume(QObject *Sender, const QString &Path);
 
   // Buttons.
   void sBitBtn1Click(QObject *Sender);
@@ -104,6 +108,19 @@ public:
   void VideoWindowMouseMove(QObject *Sender, TShiftState Shift, int X, int Y);
   void VideoWindowMouseUp(QObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
 
+  // The keys of every window (player_keys.h). Pause while the disc plays at normal
+  // speed, else Play; the disc menu's highlight moved to a neighbour, activated, and
+  // back from a sub-menu (or on to the title); the volume slider moved and the Mute box
+  // switched as by the pointer (the toolbar's controls follow while it is shown).
+  void PlayOrPause(QObject *Sender);
+  bool PlayingAtNormalSpeed();
+  void SelectMenuButton(QObject *Sender, DVD_RELATIVE_BUTTON Direction);
+  void ActivateMenuButton(QObject *Sender);
+  void ReturnFromMenu(QObject *Sender);
+  void StepVolume(QObject *Sender, int Step);
+  void ToggleMute(QObject *Sender);
+  void FilterGraphDVDPlaybackRateChange(QObject *Sender, float Rate);
+
   // Volume, mute, stay on top, tray, toolbar.
   void JvColorTrackBar1PosChange(QObject *Sender);
   void sCheckBox1Click(QObject *Sender);
@@ -124,6 +141,8 @@ private:
   bool watchingNotificationArea_ = false;
   // Tells a disc failure once: set when told, cleared when playback starts anew.
   bool discFailureTold_ = false;
+  // The navigator's speed as last reported (negative backwards); 1 after every Play.
+  double playbackRate_ = 1.0;
 };
 
 extern TFormDVDPlayer *FormDVDPlayer;

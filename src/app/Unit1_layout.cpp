@@ -121,6 +121,7 @@ void LoadFormDVDPlayerLayout(TFormDVDPlayer *f) {
   f->FilterGraph->OnDVDTitleChange = std::bind(&TFormDVDPlayer::FilterGraphDVDTitleChange, f, _1, _2);
   f->FilterGraph->OnDVDChapterStart = std::bind(&TFormDVDPlayer::FilterGraphDVDChapterStart, f, _1, _2);
   f->FilterGraph->OnDVDCurrentHMSFTime = std::bind(&TFormDVDPlayer::FilterGraphDVDCurrentHMSFTime, f, _1, _2, _3);
+  f->FilterGraph->OnDVDPlaybackRateChange = std::bind(&TFormDVDPlayer::FilterGraphDVDPlaybackRateChange, f, _1, _2);
   f->FilterGraph->OnGraphErrorAbort = std::bind(&TFormDVDPlayer::FilterGraphGraphErrorAbort, f, _1, _2);
 
   f->ImageList1 = load.Create<TImageList>(f, "ImageList1");

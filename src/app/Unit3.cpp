@@ -1,7 +1,7 @@
 #include "app/Unit3.h"
 
 #include "app/Unit1.h"
-#include "app/stream_menus.h"
+#include "app/player_keys.h"
 
 TForm3 *Form3 = nullptr;
 
@@ -12,7 +12,7 @@ TForm3::~TForm3() {
 }
 
 void TForm3::FormCreate(QObject *) {
-  if (FormDVDPlayer) new TStreamKeys(this, FormDVDPlayer->FilterGraph);
+  new TPlayerKeys(this);
 }
 
 void TForm3::VideoWindowDblClick(QObject *Sender) { FormDVDPlayer->btFullScreenClick(Sender); }

@@ -1,6 +1,7 @@
 #include "app/Unit4.h"
 
 #include "app/Unit1.h"
+#include "app/player_keys.h"
 #include "controls/color_trackbar.h"
 #include "framework/checkbox.h"
 
@@ -16,6 +17,7 @@ std::int32_t DragStartY = 0;
 TForm4::TForm4(QObject *owner) : TForm(owner) {
   LoadForm4Layout(this);
   qApp->installEventFilter(this);
+  new TPlayerKeys(this);
 }
 
 TForm4::~TForm4() {

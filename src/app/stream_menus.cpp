@@ -4,8 +4,6 @@
 #include "framework/menus.h"
 #include "win/locale.h"
 
-#include <QEvent>
-#include <QKeyEvent>
 
 namespace {
 
@@ -164,24 +162,11 @@ ComPtr<IDvdInfo2> StreamInfo(TFilterGraph *graph) {
   return info;
 }
 
-TStreamKeys::TStreamKeys(QObject *window, TFilterGraph *graph) : QObject(window), graph_(graph) {
-  window->installEventFilter(this);
-}
-
-bool TStreamKeys::eventFilter(QObject *watched, QEvent *event) {
-  if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
-  auto *key = static_cast<QKeyEvent *>(event);
-  if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || key->isAutoRepeat() ||
-      (key->key() != Qt::Key_A && key->key() != Qt::Key_S))
-    return false;
-  key->accept();
-  ComPtr<IDvdInfo2> info = StreamInfo(graph_);
+void StepStream(TFilterGraph *graph, bool audio) {
+  ComPtr<IDvdInfo2> info = StreamInfo(graph);
   const StreamChoices choices = ReadStreamChoices(info.Get());
-  const bool audio = key->key() == Qt::Key_A;
   const int next = audio ? NextAudioStream(choices) : NextSubtitleChoice(choices);
-  if (next == -2) return true;
+  if (next == -2) return;
   ComPtr<IDvdControl2> control;
-  if (SUCCEEDED(graph_->QueryInterface(control.ReleaseAndGetAddressOf())))
-    ChooseStream(control.Get(), audio ? 0 : 1, next);
-  return true;
+  if (SUCCEEDED(graph->QueryInterface(control.ReleaseAndGetAddressOf()))) ChooseStream(control.Get(), audio ? 0 : 1, next);
 }

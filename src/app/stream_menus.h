@@ -1,11 +1,10 @@
 // The sound track, subtitle and camera angle choices of the title that plays: read from
 // the navigator when a menu opens, shown as ticked sub-menu items, chosen through the
-// navigator's commands, and stepped through with the "A" and "S" keys.
+// navigator's commands, and stepped through with keys (see player_keys.h).
 #pragma once
 
 #include "dshow/dvd.h"
 
-#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -54,13 +53,6 @@ int NextSubtitleChoice(const StreamChoices &choices);
 // The navigator of the graph component, or null.
 ComPtr<IDvdInfo2> StreamInfo(TFilterGraph *graph);
 
-// "A" steps the audio stream, "S" the subtitles, in every window it watches.
-class TStreamKeys : public QObject {
-  Q_OBJECT
-public:
-  TStreamKeys(QObject *window, TFilterGraph *graph);
-  bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-  TFilterGraph *graph_;
-};
+// One step of the audio stream (audio true) or of the subtitles, as the player's keys
+// ask for it; nothing without a graph or outside a title.
+void StepStream(TFilterGraph *graph, bool audio);

@@ -1,5 +1,6 @@
 // The sound track, subtitle and angle choices: read from a scripted navigator, shown as
 // ticked items, turned into navigator commands, stepped by the keys.
+#include "app/player_keys.h"
 #include "app/stream_menus.h"
 #include "framework/menus.h"
 #include "scripted_render.h"
@@ -275,7 +276,7 @@ TEST(StreamChoices, KeysStepAudioRoundAndSubtitlesThroughNone) {
   // The key handler takes A and S without modifiers only, and nothing else; with no
   // graph they do nothing.
   QWidget window;
-  new TStreamKeys(&window, nullptr);
+  new TPlayerKeys(&window);
   auto press = [&](int key, Qt::KeyboardModifiers mods) {
     QKeyEvent e(QEvent::KeyPress, key, mods);
     e.ignore();
