@@ -3,8 +3,10 @@
 // about every millisecond, and the sound server's sink monitor recorded, both on
 // the steady clock. For each white picture (black before) the nearest beep start
 // is taken; prints every offset and the median (positive: the beep comes after
-// the picture).
-//   av_offset <seconds> [x y]      (PULSE_SERVER and DISPLAY name what to watch)
+// the picture). The start (up to half a second after the first beep) is left out: the
+// player's window is appearing then.
+//   av_offset <seconds> [x y]      (PULSE_SERVER and DISPLAY name what to watch;
+//                                   AV_OFFSET_TRACE=1 also prints every time seen)
 #include "sound/sound_server.h"
 
 #include <xcb/xcb.h>
@@ -28,6 +30,7 @@ int main(int argc, char **argv) {
   }
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
   testsound::MonitorRecorder recorder;
+  const Clock::time_point begun = Clock::now();
   std::vector<Clock::time_point> white;
   bool bright = false;
   const auto end = Clock::now() + std::chrono::duration<double>(seconds);
@@ -47,7 +50,20 @@ int main(int argc, char **argv) {
   }
   xcb_disconnect(c);
   const std::vector<Clock::time_point> beeps = recorder.Onsets();
+  if (std::getenv("AV_OFFSET_TRACE")) {
+    for (Clock::time_point w : white) std::printf("w %.3f ", std::chrono::duration<double>(w - begun).count());
+    std::printf("\n");
+    for (Clock::time_point b : beeps) std::printf("b %.3f ", std::chrono::duration<double>(b - begun).count());
+    std::printf("\n");
+  }
   std::vector<double> offsets;
+  // The start is left out: every white picture up to half a second after the first
+  // beep. Players show their first picture late, as their window appears (mpv too, by
+  // about a quarter of a second), and before it the screen may flash white.
+  if (!beeps.empty()) {
+    const Clock::time_point settled = beeps.front() + std::chrono::milliseconds(500);
+    white.erase(white.begin(), std::find_if(white.begin(), white.end(), [&](Clock::time_point w) { return w > settled; }));
+  }
   for (Clock::time_point w : white) {
     double best = 1e9;
     for (Clock::time_point b : beeps) {

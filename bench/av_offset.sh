@@ -30,7 +30,7 @@ measure() {  # name command...
   local name=$1; shift
   local i
   for ((i = 1; i <= runs; i++)); do
-    "$build/bench/av_offset" 11 >"$out/probe.txt" &
+    "$build/bench/av_offset" 13 >"$out/probe.txt" &
     local probe=$!
     "$@" >"$out/player.txt" 2>&1 &
     local player=$!
@@ -39,8 +39,16 @@ measure() {  # name command...
     wait "$player" 2>/dev/null || true
     echo "== $name, run $i"
     cat "$out/probe.txt"
-    grep '^median' "$out/probe.txt" | sed "s|^|$name\t|" >>"$out/medians.txt" || true
+    grep '^median' "$out/probe.txt" | sed "s|^|$name, run $i\t|" >>"$out/medians.txt" || true
+    head -n1 "$out/probe.txt" | tr ' ' '\n' | grep . >>"$out/all-$runs-$(echo "$name" | tr -c 'a-z' _).txt" || true
   done
+  # Every beep of every run.
+  local all="$out/all-$runs-$(echo "$name" | tr -c 'a-z' _).txt"
+  if [[ -s "$all" ]]; then
+    sort -g "$all" | awk -v name="$name" '{v[NR] = $1} END {
+      m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+      printf "%s, all runs\tmedian %+.1f ms (%+.1f to %+.1f), %d beeps\n", name, m, v[1], v[NR], NR }' >>"$out/medians.txt"
+  fi
 }
 
 measure "this player (DVD graph)" "$build/bench/av_play" "$disc"

@@ -1,7 +1,9 @@
 // Sound through a private sound server (a null sink, recorded at its monitor): each
 // beep of the beep disc reaches the sink with its white picture, also after a jump;
-// the volume acts on what reaches the sink; the server killed while playing leaves the picture moving on the silent clock, and
-// once it is back the beeps come back by themselves, in step again.
+// the volume acts on what reaches the sink; the server killed while playing leaves the
+// picture moving on the silent clock, and once it is back the beeps come back by
+// themselves, in step again; a server that only starts after playback began is found
+// and heard the same way.
 #include "media/playback.h"
 
 #include "media/frame_code.h"
@@ -189,6 +191,42 @@ TEST_F(ServerOutput, PlaybackOutlivesTheServerAndTheSoundComesBack) {
   EXPECT_NEAR(Median(again), 0.0, 10.0);
   std::printf("sound back %.2f s after the server; then beeps %+.1f ms after their pictures\n", seconds,
               Median(again));
+  p.control->Stop();
+}
+
+TEST_F(ServerOutput, AServerThatStartsAfterThePlayerIsHeardWhenItComes) {
+  // No server when playback starts: the picture plays on the silent clock, and the
+  // sound server that starts later is found by itself and heard in step.
+  server.Kill();
+  Playback p;
+  ASSERT_TRUE(p.Build(Beep())) << p.error;
+  Record(p);
+  auto *renderer = static_cast<render::AudioRenderer *>(p.audioRenderer.Get());
+  ASSERT_TRUE(SUCCEEDED(p.control->Run()));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        std::lock_guard guard(lock);
+        return pictures.size() >= 25;
+      },
+      5000))
+      << "no picture without a sound server";
+  if (renderer->HasDevice()) GTEST_SKIP() << "a sound device other than the server was opened";
+
+  ASSERT_TRUE(server.Start()) << server.Error();
+  const auto back = Clock::now();
+  const std::size_t beepsBefore = recorder->Onsets().size();
+  ASSERT_TRUE(WaitUntil([&] { return recorder->Onsets().size() >= beepsBefore + 3; }, 8000))
+      << "no sound within 8 s of the server's start";
+  const double seconds = std::chrono::duration<double>(recorder->Onsets()[beepsBefore] - back).count();
+  EXPECT_TRUE(renderer->HasDevice());
+  EXPECT_LT(seconds, 6.0) << "the sound came late";
+  std::vector<double> heard;
+  for (const Offset &o : Offsets())
+    if (o.at > back + std::chrono::milliseconds(static_cast<int>(seconds * 1000))) heard.push_back(o.ms);
+  ASSERT_GE(heard.size(), 2u);
+  EXPECT_NEAR(Median(heard), 0.0, 10.0);
+  std::printf("a server started during playback: heard %.2f s after it, beeps %+.1f ms after their pictures\n",
+              seconds, Median(heard));
   p.control->Stop();
 }
 
