@@ -5,6 +5,7 @@
 #include "app/Unit4.h"
 #include "app/bookmark_file.h"
 #include "app/player_keys.h"
+#include "app/volume_drops.h"
 #include "app/stream_menus.h"
 #include "controls/color_trackbar.h"
 #include "controls/trayicon.h"
@@ -77,6 +78,7 @@ TFormDVDPlayer::~TFormDVDPlayer() {
 
 void TFormDVDPlayer::FormCreate(QObject *) {
   new TPlayerKeys(this);
+  new TVolumeDrops(this);
   sSkinManager1->SetActive(false);
   sSkinManager1->SetSkinDirectory(ExeFolder() + QStringLiteral("temi"));
   sSkinManager1->SetSkinName(QStringLiteral("cappuccino"));

@@ -2,6 +2,7 @@
 
 #include "app/Unit1.h"
 #include "app/player_keys.h"
+#include "app/volume_drops.h"
 
 TForm3 *Form3 = nullptr;
 
@@ -13,6 +14,7 @@ TForm3::~TForm3() {
 
 void TForm3::FormCreate(QObject *) {
   new TPlayerKeys(this);
+  new TVolumeDrops(this);
 }
 
 void TForm3::VideoWindowDblClick(QObject *Sender) { FormDVDPlayer->btFullScreenClick(Sender); }
