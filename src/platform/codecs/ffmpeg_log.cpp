@@ -38,6 +38,7 @@ void Route(void *avcl, int level, const char *fmt, va_list args) {
   level &= 0xff;
   const bool warning = level <= AV_LOG_WARNING;
   if (!warning && (level > AV_LOG_VERBOSE || !lcDecode().isDebugEnabled())) return;
+  if (warning && !lcDecode().isWarningEnabled() && !lcDecode().isDebugEnabled()) return;
   // The library may give one line in pieces; each thread gathers its own.
   thread_local std::string pending;
   char piece[1024];
