@@ -133,7 +133,7 @@ void TFormDVDPlayer::PlayDvdVolume(const std::u16string &path) {
     return;
   }
   FilterGraph->SetActive(true);
-  discFailureTold_ = false;
+  discFailureTold_ = copyProtectionTold_ = false;
   playbackRate_ = 1.0;
   AM_DVD_RENDERSTATUS status{};
   HRESULT result = FilterGraph->RenderDvdVolume(status, path, AM_DVD_HWDEC_PREFER);

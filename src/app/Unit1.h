@@ -103,6 +103,8 @@ public:
 
   // Playback stopped because the disc could not be read (Unit1_disc_failure.cpp).
   void FilterGraphGraphErrorAbort(QObject *Sender, HRESULT Result);
+  // The disc is scrambled and cannot be unscrambled here (Unit1_disc_failure.cpp).
+  void FilterGraphDVDErrorCopyProtectFail(QObject *Sender);
 
   // Pointing at the picture (called from the video show window).
   void VideoWindowMouseMove(QObject *Sender, TShiftState Shift, int X, int Y);
@@ -143,6 +145,8 @@ private:
   bool discFailureTold_ = false;
   // The navigator's speed as last reported (negative backwards); 1 after every Play.
   double playbackRate_ = 1.0;
+  // Tells a scrambled disc once per graph.
+  bool copyProtectionTold_ = false;
 };
 
 extern TFormDVDPlayer *FormDVDPlayer;

@@ -17,3 +17,14 @@ void TFormDVDPlayer::FilterGraphGraphErrorAbort(QObject *, HRESULT Result) {
                            GetErrorText(Result),
                        Application().Title(), MB_OK | MB_ICONERROR);
 }
+
+// A scrambled disc read without the decryption library: it cannot play here. Told once
+// for the graph, however often Play is tried on it.
+void TFormDVDPlayer::FilterGraphDVDErrorCopyProtectFail(QObject *) {
+  qCDebug(lcApp, "the disc is scrambled%s", copyProtectionTold_ ? ", told already" : "");
+  if (copyProtectionTold_) return;
+  copyProtectionTold_ = true;
+  Dialogs().MessageBox(QStringLiteral("Questo disco è protetto (CSS) e la libreria libdvdcss non è installata: non può "
+                                      "essere riprodotto."),
+                       Application().Title(), MB_OK | MB_ICONERROR);
+}

@@ -123,6 +123,7 @@ void LoadFormDVDPlayerLayout(TFormDVDPlayer *f) {
   f->FilterGraph->OnDVDCurrentHMSFTime = std::bind(&TFormDVDPlayer::FilterGraphDVDCurrentHMSFTime, f, _1, _2, _3);
   f->FilterGraph->OnDVDPlaybackRateChange = std::bind(&TFormDVDPlayer::FilterGraphDVDPlaybackRateChange, f, _1, _2);
   f->FilterGraph->OnGraphErrorAbort = std::bind(&TFormDVDPlayer::FilterGraphGraphErrorAbort, f, _1, _2);
+  f->FilterGraph->OnDVDErrorCopyProtectFail = std::bind(&TFormDVDPlayer::FilterGraphDVDErrorCopyProtectFail, f, _1);
 
   f->ImageList1 = load.Create<TImageList>(f, "ImageList1");
   LoadMenuPictures(f->ImageList1);

@@ -1,15 +1,19 @@
-// Discs that fail while they play, on the real platform: the truncated authored disc
-// and a disc folder moved away. The person is told once, the labels keep their last
+// Discs that fail while they play, on the real platform: the truncated authored disc,
+// a disc folder moved away, and a scrambled disc read without the decryption library. The person is told once, the labels keep their last
 // values, and Play, Open and exit still answer.
 #include "real_player_fixture.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
 
 const QString kFailed = QString::fromUtf8("Impossibile leggere il disco: la riproduzione si è fermata.\n");
+
+const QString kScrambled = QString::fromUtf8(
+    "Questo disco è protetto (CSS) e la libreria libdvdcss non è installata: non può essere riprodotto.");
 
 class DiscFailureDisplayTest : public RealPlayerTest {
 protected:
@@ -65,6 +69,26 @@ TEST_F(DiscFailureDisplayTest, ADiscFolderMovedAwayWhilePlayingIsToldOnce) {
   PlayTitle(1);
   ASSERT_TRUE(QDir().rename(disc, moved));
   ExpectToldOnce("The folder could not be found.");
+  ExpectStillAnswers();
+}
+
+// Every media pack of the disc carries the scrambling flags: nothing of it is played,
+// the person is told once, also when Play is tried again, and the player goes on.
+TEST_F(DiscFailureDisplayTest, AScrambledDiscIsToldOnceAndNotPlayed) {
+  const QString disc = Disc("scrambled");
+  ASSERT_TRUE(QFileInfo::exists(disc + "/VIDEO_TS/VIDEO_TS.IFO")) << "no scrambled disc in " << FixtureDir();
+  qputenv("DVD_DEVICE", disc.toLocal8Bit());
+  FormDVDPlayer->PlayMenu->trigger();
+  ASSERT_TRUE(WaitFor([&] { return !dialogs->messages.empty(); }, 30000)) << "the scrambled disc is not told";
+  const RecordedMessage box = dialogs->messages[0];
+  EXPECT_EQ(box.text, kScrambled);
+  EXPECT_EQ(box.caption, "Quovadel DVD");
+  EXPECT_EQ(box.flags, unsigned(MB_OK | MB_ICONERROR));
+  EXPECT_TRUE(WaitFor([&] { return Domain() == DVD_DOMAIN_Stop; })) << "the navigator goes on with it";
+  EXPECT_FALSE(labelsAtBox_.contains("Tempo: 0:0:")) << labelsAtBox_.toStdString();
+  FormDVDPlayer->PlayMenu->trigger();
+  EXPECT_FALSE(WaitFor([&] { return dialogs->messages.size() > 1; }, 1500)) << dialogs->messages[1].text.toStdString();
+  EXPECT_TRUE(Graph()->Active());
   ExpectStillAnswers();
 }
 

@@ -9,6 +9,9 @@ namespace {
 const QString kReadFailure = QString::fromUtf8("Impossibile leggere il disco: la riproduzione si è fermata.\n"
                                                "Reading from the disc or file failed.");
 
+const QString kScrambled = QString::fromUtf8(
+    "Questo disco è protetto (CSS) e la libreria libdvdcss non è installata: non può essere riprodotto.");
+
 class DiscFailureTest : public PlayTest {
 protected:
   QString Labels() {
@@ -67,6 +70,25 @@ TEST_F(DiscFailureTest, PlaybackThatStartsAgainAndFailsAgainIsToldAgain) {
   Open("/discs/other/VIDEO_TS/VIDEO_TS.IFO");
   Event(EC_ERRORABORT, HRESULT_FROM_WIN32(ERROR_READ_FAULT));
   EXPECT_EQ(dialogs->messages.size(), 3u);
+}
+
+// The navigator meets a scrambled pack each time it is asked to play the disc: the
+// person hears of it once for the disc's graph, and again only for a new graph.
+TEST_F(DiscFailureTest, AScrambledDiscIsToldOncePerGraph) {
+  PlayingDisc();
+  Event(EC_DVD_ERROR, DVD_ERROR_CopyProtectFail);
+  ASSERT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_EQ(dialogs->messages[0].text, kScrambled);
+  EXPECT_EQ(dialogs->messages[0].caption, "Quovadel DVD");
+  EXPECT_EQ(dialogs->messages[0].flags, unsigned(MB_OK | MB_ICONERROR));
+  Event(EC_DVD_ERROR, DVD_ERROR_CopyProtectFail);
+  Play();
+  Event(EC_DVD_ERROR, DVD_ERROR_CopyProtectFail);
+  EXPECT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_TRUE(Graph()->Active());
+  Open("/discs/other/VIDEO_TS/VIDEO_TS.IFO");
+  Event(EC_DVD_ERROR, DVD_ERROR_CopyProtectFail);
+  EXPECT_EQ(dialogs->messages.size(), 2u);
 }
 
 } // namespace

@@ -201,6 +201,8 @@ private:
   // The opened volume is no longer where it was opened (a disc folder or image moved
   // away or deleted). Looks at most once a second; navigator thread only.
   bool VolumeGone();
+  // A pack still scrambled: the disc cannot be played here; told once, then it stops.
+  void OnScrambled();
   void UpdateLocation();
   // `chosen`: the viewer chose the streams; a stream that changes is handed on anew
   // from the picture on screen (Replay).

@@ -273,6 +273,12 @@ void NavEngine::LeaveStill(bool skip) {
   out_->Notify(EC_DVD_STILL_OFF, 0, 0);
 }
 
+void NavEngine::OnScrambled() {
+  qCWarning(lcNav, "%s is scrambled (CSS) and was read without unscrambling: not played", disc_.path.c_str());
+  out_->Notify(EC_DVD_ERROR, DVD_ERROR_CopyProtectFail, 0);
+  OnStopped(false, {});
+}
+
 bool NavEngine::VolumeGone() {
   const auto now = std::chrono::steady_clock::now();
   if (now - volumeChecked_ < std::chrono::seconds(1)) return false;

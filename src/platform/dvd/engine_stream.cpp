@@ -5,6 +5,7 @@
 #include "com/log.h"
 #include "dshow/errors.h"
 #include "dshow/evcode.h"
+#include "dvd/scrambling.h"
 
 #include <algorithm>
 #include <cstring>
@@ -75,6 +76,7 @@ void NavEngine::Step() {
 
 void NavEngine::OnBlock(const BYTE *data, std::size_t size) {
   if (!data || size != kPackSize) return;
+  if (PackScrambled(data, size)) return OnScrambled();
   if (speed_ != 1.0 && haveNav_ && !scanKeyDone_ && blockInVobu_ > static_cast<int>(dsi_.firstRefEnd)) {
     // The key frame of this VOBU is complete.
     scanKeyDone_ = true;

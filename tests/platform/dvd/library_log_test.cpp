@@ -1,7 +1,8 @@
 // The reading library's complaints about a damaged disc reach the qdvd.nav category,
-// not raw stderr.
+// not raw stderr; a pack that still carries its scrambling flags is recognised.
 #include "dvd/disc_info.h"
 #include "dvd/nav_session.h"
+#include "dvd/scrambling.h"
 #include "support/fixtures.h"
 #include "support/log_capture.h"
 
@@ -67,6 +68,30 @@ TEST(LibraryLog, AGoodDiscFolderOpensWithoutWarnings) {
   std::string error;
   EXPECT_TRUE(dvd::NavSession::Open(disc, &error)) << error;
   EXPECT_TRUE(log.Texts("qdvd.nav", QtWarningMsg).isEmpty()) << log.Texts("qdvd.nav", QtWarningMsg).join('\n').toStdString();
+}
+
+std::vector<BYTE> Pack(BYTE stream, BYTE flags) {
+  std::vector<BYTE> p(2048, 0xFF);
+  const BYTE head[] = {0, 0, 1, 0xBA, 0x44, 0, 4, 0, 4, 1, 1, 0x89, 0xC3, 0xF8, 0, 0, 1, stream, 0x07, 0xEC, flags};
+  std::copy(std::begin(head), std::end(head), p.begin());
+  return p;
+}
+
+TEST(Scrambling, OnlyAMediaPacketWithItsScramblingBitsSetMarksThePack) {
+  for (BYTE stream : {BYTE(0xE0), BYTE(0xBD), BYTE(0xC0)}) {
+    EXPECT_FALSE(dvd::PackScrambled(Pack(stream, 0x81).data(), 2048)) << int(stream);
+    EXPECT_TRUE(dvd::PackScrambled(Pack(stream, 0x91).data(), 2048)) << int(stream);
+    EXPECT_TRUE(dvd::PackScrambled(Pack(stream, 0xB1).data(), 2048)) << int(stream);
+  }
+  // A navigation pack begins with the system header: its byte there is no flag.
+  EXPECT_FALSE(dvd::PackScrambled(Pack(0xBB, 0xFF).data(), 2048));
+  EXPECT_FALSE(dvd::PackScrambled(Pack(0xBF, 0x91).data(), 2048));
+  // Not a pack, or too short to tell.
+  std::vector<BYTE> notPack = Pack(0xE0, 0x91);
+  notPack[3] = 0xB9;
+  EXPECT_FALSE(dvd::PackScrambled(notPack.data(), 2048));
+  EXPECT_FALSE(dvd::PackScrambled(Pack(0xE0, 0x91).data(), 20));
+  EXPECT_FALSE(dvd::PackScrambled(nullptr, 2048));
 }
 
 } // namespace
