@@ -7,6 +7,7 @@
 #include "controls/color_trackbar.h"
 #include "framework/checkbox.h"
 
+#include <QApplication>
 #include <QFile>
 
 #include <cmath>
@@ -205,6 +206,21 @@ TEST_F(KeysDisplayTest, FullScreenKeysAndEscapeFromEveryWindow) {
   ASSERT_TRUE(WaitFor([&] { return FullScreen(); })) << "Alt+Enter: not full screen";
   Type(Form4, "F11");
   ASSERT_TRUE(WaitFor([&] { return Windowed(); })) << "F11: still full screen";
+
+  // With the toolbar closed the picture itself has the keys.
+  Type(FormDVDPlayer, "F11");
+  ASSERT_TRUE(WaitFor([&] { return FullScreen(); }));
+  Form4->sBitBtn1->click();
+  ASSERT_TRUE(WaitFor([] { return !Form4->isVisible(); }));
+  QWidget *picture = nullptr;
+  for (QWidget *w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w != Form4 && w != Form3 && w != FormDVDPlayer &&
+        w->geometry() == QGuiApplication::primaryScreen()->geometry())
+      picture = w;
+  ASSERT_NE(picture, nullptr) << "no full-screen picture window";
+  Type(picture, "Escape");
+  ASSERT_TRUE(WaitFor([&] { return !Form3->VideoWindow->FullScreen() && FormDVDPlayer->isVisible(); }))
+      << "Escape on the picture: still full screen";
   EXPECT_TRUE(dialogs->messages.empty()) << dialogs->messages[0].text.toStdString();
 }
 
