@@ -15,8 +15,10 @@
 #include "framework/menus.h"
 #include "support/fixtures.h"
 #include "support/qt_printers.h"
+#include "support/player_display.h"
 #include "support/scripted_dialogs.h"
 #include "video/video_window.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -35,65 +37,19 @@
 
 #include <functional>
 
-inline bool WaitFor(const std::function<bool()> &done, int ms = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QTest::qWait(20);
-  }
-  return true;
-}
-
-inline QString Disc(const char *name) { return QString::fromStdString(FixturePath(name)); }
-
-class PlayDisplayTest : public ::testing::Test {
+class PlayDisplayTest : public PlayerDisplayTest {
 protected:
   void SetUp() override {
-    NEEDS_DISPLAY();
-    NEEDS(QGuiApplication::platformName() == "xcb") << "not on an X display";
-    CoInitialize(nullptr);
-    NEEDS(CoIsClassRegistered(CLSID_DvdGraphBuilder) && CoIsClassRegistered(CLSID_VideoRenderer))
-        << "the DVD graph builder or the video renderer is not registered";
-    NEEDS(QFileInfo::exists(Disc("ntsc_menu") + "/VIDEO_TS/VIDEO_TS.IFO")) << "no test discs in " << FixtureDir();
-    savedDevice_ = qgetenv("DVD_DEVICE");
-    hadDevice_ = qEnvironmentVariableIsSet("DVD_DEVICE");
-
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    Application().Run();
-    Application().SetTitle(QStringLiteral("Quovadel DVD"));
-    CreateApplicationForms();
-    FormDVDPlayer->Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(FormDVDPlayer));
-    started_ = true;
+    PlayerDisplayTest::SetUp();
+    if (!Started()) return;
+    NEEDS(CoIsClassRegistered(CLSID_VideoRenderer)) << "the video renderer is not registered";
   }
 
   void TearDown() override {
-    if (started_) {
-      Application().Guard(nullptr, [] {
-        FormDVDPlayer->FilterGraph->ClearGraph();
-        FormDVDPlayer->FilterGraph->SetActive(false);
-      });
-      DestroyApplicationForms();
-    }
-    if (hadDevice_)
-      qputenv("DVD_DEVICE", savedDevice_);
-    else
-      qunsetenv("DVD_DEVICE");
+    PlayerDisplayTest::TearDown();
     dvd::SetDriveListForTests(dvd::DefaultDrives());
   }
 
-  TFilterGraph *Graph() { return FormDVDPlayer->FilterGraph; }
-  template <class I> ComPtr<I> Query() {
-    ComPtr<I> p;
-    Graph()->QueryInterface(IID_PPV_ARGS(&p));
-    return p;
-  }
-  DVD_DOMAIN Domain() {
-    DVD_DOMAIN domain = DVD_DOMAIN_Stop;
-    if (auto info = Query<IDvdInfo2>()) info->GetCurrentDomain(&domain);
-    return domain;
-  }
   QString Directory() {
     WCHAR path[1024] = {};
     ULONG size = 0;
@@ -203,9 +159,4 @@ protected:
     ASSERT_EQ(dvd->PlayTitle(title, 0, &cmd), S_OK);
     ASSERT_TRUE(WaitFor([&] { return Domain() == DVD_DOMAIN_Title; }));
   }
-
-  ScopedScriptedDialogs dialogs;
-  bool started_ = false;
-  bool hadDevice_ = false;
-  QByteArray savedDevice_;
 };

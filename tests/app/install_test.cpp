@@ -5,6 +5,7 @@
 // from its menu, a bookmark saved into and restored from the user's data folder, and
 // nothing written into the program folder.
 #include "support/fixtures.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -30,16 +31,6 @@ namespace {
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 // The user a test run as root starts the player as: root may write any folder.
 constexpr uid_t kNobody = 65534;
-
-bool WaitFor(const std::function<bool()> &done, int ms = 15000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QTest::qWait(50);
-  }
-  return true;
-}
 
 // Runs a program to its end; its exit code (-1 when it could not run), output in `out`.
 int RunTool(const QString &program, const QStringList &args, QString *out = nullptr, int ms = 120000) {

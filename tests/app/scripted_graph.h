@@ -6,6 +6,7 @@
 #include "dshow/control.h"
 #include "dshow/dvd.h"
 #include "dshow/strmif.h"
+#include "support/graph_stub.h"
 
 #include <optional>
 #include <string>
@@ -35,7 +36,7 @@ public:
   Trace *trace;
 };
 
-class ScriptedGraph : public ComObject<IGraphBuilder, IMediaControl, IMediaEventEx, IEnumFilters> {
+class ScriptedGraph : public GraphStub<IEnumFilters> {
 public:
   explicit ScriptedGraph(Trace *trace);
   ~ScriptedGraph() override;
@@ -44,34 +45,15 @@ public:
   HRESULT AddFilter(IBaseFilter *, LPCWSTR) override { return S_OK; }
   HRESULT RemoveFilter(IBaseFilter *filter) override;
   HRESULT EnumFilters(IEnumFilters **filters) override;
-  HRESULT FindFilterByName(LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
-  HRESULT ConnectDirect(IPin *, IPin *, const AM_MEDIA_TYPE *) override { return E_NOTIMPL; }
-  HRESULT Reconnect(IPin *) override { return E_NOTIMPL; }
-  HRESULT Disconnect(IPin *) override { return E_NOTIMPL; }
-  HRESULT SetDefaultSyncSource() override { return E_NOTIMPL; }
-  HRESULT Connect(IPin *, IPin *) override { return E_NOTIMPL; }
-  HRESULT Render(IPin *) override { return E_NOTIMPL; }
-  HRESULT RenderFile(LPCWSTR, LPCWSTR) override { return E_NOTIMPL; }
-  HRESULT AddSourceFilter(LPCWSTR, LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
   HRESULT SetLogFile(DWORD_PTR file) override;
-  HRESULT Abort() override { return E_NOTIMPL; }
-  HRESULT ShouldOperationContinue() override { return E_NOTIMPL; }
   // IMediaControl
   HRESULT Run() override;
   HRESULT Pause() override;
   HRESULT Stop() override;
-  HRESULT GetState(LONG, OAFilterState *) override { return E_NOTIMPL; }
-  HRESULT StopWhenReady() override { return E_NOTIMPL; }
   // IMediaEventEx
-  HRESULT GetEventHandle(OAEVENT *) override { return E_NOTIMPL; }
-  HRESULT GetEvent(LONG *, LONG_PTR *, LONG_PTR *, LONG) override { return E_ABORT; }
-  HRESULT WaitForCompletion(LONG, LONG *) override { return E_NOTIMPL; }
-  HRESULT CancelDefaultHandling(LONG) override { return E_NOTIMPL; }
-  HRESULT RestoreDefaultHandling(LONG) override { return E_NOTIMPL; }
   HRESULT FreeEventParams(LONG, LONG_PTR, LONG_PTR) override { return S_OK; }
   HRESULT SetNotifyWindow(OAHWND, LONG, LONG_PTR) override;
   HRESULT SetNotifyFlags(LONG flags) override;
-  HRESULT GetNotifyFlags(LONG *) override { return E_NOTIMPL; }
   // IEnumFilters over `filters` (EnumFilters hands out this object, reset)
   HRESULT Next(ULONG count, IBaseFilter **out, ULONG *fetched) override;
   HRESULT Skip(ULONG) override { return E_NOTIMPL; }

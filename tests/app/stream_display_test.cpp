@@ -13,8 +13,10 @@
 #include "support/fixtures.h"
 #include "support/media/frame_code.h"
 #include "support/qt_printers.h"
+#include "support/player_display.h"
 #include "support/scripted_dialogs.h"
 #include "video/video_window.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -40,20 +42,6 @@ namespace {
 
 constexpr int kRate = 48000;
 
-bool WaitFor(const std::function<bool()> &done, int ms = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QTest::qWait(20);
-  }
-  return true;
-}
-
-QString Disc(const char *name) {
-  return QString::fromStdString(FixturePath(name));
-}
-
 // Share of a window's energy at `freq` (Goertzel), 0..1.
 double ToneShare(const float *v, std::size_t n, double freq) {
   const double w = 2 * M_PI * freq / kRate, c = 2 * std::cos(w);
@@ -70,16 +58,9 @@ double ToneShare(const float *v, std::size_t n, double freq) {
 // What a 50 ms window of sound is: 440 Hz (English), 880 Hz (Italian), silence or other.
 enum class Tone { English, Italian, Silence, Other };
 
-class StreamDisplayTest : public ::testing::Test {
+class StreamDisplayTest : public PlayerDisplayTest {
 protected:
   void SetUp() override {
-    NEEDS_DISPLAY();
-    NEEDS(QGuiApplication::platformName() == "xcb") << "not on an X display";
-    CoInitialize(nullptr);
-    NEEDS(CoIsClassRegistered(CLSID_DvdGraphBuilder)) << "the DVD graph builder is not registered";
-    NEEDS(QFileInfo::exists(Disc("ntsc_menu") + "/VIDEO_TS/VIDEO_TS.IFO")) << "no test discs in " << FixtureDir();
-    hadDevice_ = qEnvironmentVariableIsSet("DVD_DEVICE");
-    savedDevice_ = qgetenv("DVD_DEVICE");
     char path[] = "/tmp/qdvd-streams-XXXXXX";
     const int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
@@ -89,43 +70,15 @@ protected:
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", path, 1);
     unsetenv("SDL_DISKAUDIODELAY");
-
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    Application().Run();
-    Application().SetTitle(QStringLiteral("Quovadel DVD"));
-    CreateApplicationForms();
-    FormDVDPlayer->Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(FormDVDPlayer));
-    started_ = true;
+    PlayerDisplayTest::SetUp();
   }
 
   void TearDown() override {
-    if (started_) {
-      Application().Guard(nullptr, [] {
-        FormDVDPlayer->FilterGraph->ClearGraph();
-        FormDVDPlayer->FilterGraph->SetActive(false);
-      });
-      DestroyApplicationForms();
-    }
+    PlayerDisplayTest::TearDown();
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (!sound_.isEmpty()) QFile::remove(sound_);
-    if (hadDevice_)
-      qputenv("DVD_DEVICE", savedDevice_);
-    else
-      qunsetenv("DVD_DEVICE");
   }
 
-  TFilterGraph *Graph() { return FormDVDPlayer->FilterGraph; }
-  template <class I> ComPtr<I> Query() {
-    ComPtr<I> p;
-    Graph()->QueryInterface(IID_PPV_ARGS(&p));
-    return p;
-  }
-  DVD_DOMAIN Domain() {
-    DVD_DOMAIN domain = DVD_DOMAIN_Stop;
-    if (auto info = Query<IDvdInfo2>()) info->GetCurrentDomain(&domain);
-    return domain;
-  }
   ULONG PlayingAudio() {
     ULONG available = 0, current = 99;
     if (auto info = Query<IDvdInfo2>()) info->GetCurrentAudio(&available, &current);
@@ -309,11 +262,7 @@ protected:
     ASSERT_TRUE(WaitFor([&] { return Domain() == DVD_DOMAIN_Title; }));
   }
 
-  ScopedScriptedDialogs dialogs;
   QString sound_;
-  bool started_ = false;
-  bool hadDevice_ = false;
-  QByteArray savedDevice_;
 };
 
 } // namespace

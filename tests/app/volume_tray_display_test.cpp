@@ -20,8 +20,10 @@
 #include "framework/menus.h"
 #include "support/fixtures.h"
 #include "support/qt_printers.h"
+#include "support/player_display.h"
 #include "support/scripted_dialogs.h"
 #include "video/video_window.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -38,16 +40,6 @@
 #include <cmath>
 
 namespace {
-
-bool WaitFor(const std::function<bool()> &done, int ms = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QTest::qWait(20);
-  }
-  return true;
-}
 
 // The real pointer, through xdotool.
 void Pointer(const QStringList &args) {
@@ -83,43 +75,22 @@ bool ToolbarOnScreen() {
 // The engine's linear scale in decibels (hundredths on the renderer's scale).
 double DecibelsOf(int linear) { return std::log(linear + 1.0) * 1085.73 / 100.0; }
 
-class VolumeTrayDisplayTest : public ::testing::Test {
+class VolumeTrayDisplayTest : public PlayerDisplayTest {
 protected:
   void SetUp() override {
-    NEEDS_DISPLAY();
-    NEEDS(QGuiApplication::platformName() == "xcb") << "not on an X display";
-    CoInitialize(nullptr);
-    NEEDS(CoIsClassRegistered(CLSID_DvdGraphBuilder)) << "the DVD graph builder is not registered";
-    NEEDS(QFileInfo::exists(Disc() + "/VIDEO_TS/VIDEO_TS.IFO")) << "no test discs in " << FixtureDir();
     ASSERT_TRUE(dir_.isValid());
     sound_ = dir_.filePath("sound.raw");
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(sound_));
     qunsetenv("SDL_DISKAUDIODELAY"); // real-time pace
     qputenv("DVD_DEVICE", Disc().toLocal8Bit());
-
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    Application().Run();
-    Application().SetTitle(QStringLiteral("Quovadel DVD"));
-    CreateApplicationForms();
-    FormDVDPlayer->Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(FormDVDPlayer));
-    started_ = true;
+    PlayerDisplayTest::SetUp();
   }
   void TearDown() override {
-    if (started_) {
-      Application().Guard(nullptr, [] {
-        FormDVDPlayer->FilterGraph->ClearGraph();
-        FormDVDPlayer->FilterGraph->SetActive(false);
-      });
-      DestroyApplicationForms();
-    }
-    qunsetenv("DVD_DEVICE");
+    PlayerDisplayTest::TearDown();
     qputenv("SDL_AUDIODRIVER", "dummy");
   }
 
-  static QString Disc() { return QString::fromStdString(FixturePath("ntsc_menu")); }
-  TFilterGraph *Graph() { return FormDVDPlayer->FilterGraph; }
   QPoint Centre(QWidget *w) { return w->mapToGlobal(w->rect().center()); }
 
   // Title 1 of the menu disc playing (a 440 Hz tone for 12 s).
@@ -157,8 +128,6 @@ protected:
 
   QTemporaryDir dir_;
   QString sound_;
-  ScopedScriptedDialogs dialogs;
-  bool started_ = false;
 };
 
 TEST_F(VolumeTrayDisplayTest, SlidersAndMuteChangeTheSoundByTheirDecibels) {

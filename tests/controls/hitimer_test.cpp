@@ -1,6 +1,7 @@
 #include "controls/hitimer.h"
 #include "framework/application.h"
 #include "win/mmsystem.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -24,13 +25,6 @@ void Pump(int ms) {
   while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
 }
 
-bool PumpUntil(const std::function<bool()> &done, int ms = 3000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-  return done();
-}
-
 // Both ways of running: multimedia-timer mode and thread mode.
 class HiTimerModes : public ::testing::TestWithParam<bool> {};
 
@@ -47,7 +41,7 @@ TEST_P(HiTimerModes, TicksAtRoughlyTheInterval) {
     ticks.push_back(clock.elapsed());
   });
   timer.SetEnabled(true);
-  ASSERT_TRUE(PumpUntil([&] { return ticks.size() >= 11; }));
+  ASSERT_TRUE(WaitFor([&] { return ticks.size() >= 11; }));
   timer.SetEnabled(false);
   const double mean = (ticks[10] - ticks[0]) / 10.0;
   EXPECT_GE(mean, 15.0);
@@ -97,7 +91,7 @@ TEST_P(HiTimerModes, DestroyingAnEnabledTimerLeavesNothingRunning) {
     timer->SetUseThread(GetParam());
     timer->SetOnTimer([&](QObject *) { ++ticks; });
     timer->SetEnabled(true);
-    ASSERT_TRUE(PumpUntil([&] { return ticks >= 3; }));
+    ASSERT_TRUE(WaitFor([&] { return ticks >= 3; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(10)); // let ticks queue up
   }
   const int atDestruction = ticks;
@@ -113,7 +107,7 @@ TEST_P(HiTimerModes, NoTicksOnceTheApplicationIsTerminating) {
   int ticks = 0;
   timer.SetOnTimer([&](QObject *) { ++ticks; });
   timer.SetEnabled(true);
-  ASSERT_TRUE(PumpUntil([&] { return ticks >= 2; }));
+  ASSERT_TRUE(WaitFor([&] { return ticks >= 2; }));
   Application().Terminate();
   Pump(5);
   const int atTerminate = ticks;
@@ -196,7 +190,7 @@ TEST(HiTimer, MessageModeDropsTicksWhileAModalLoopRunsInsideTheHandler) {
     --depth;
   });
   timer.SetEnabled(true);
-  ASSERT_TRUE(PumpUntil([&] { return ticks >= 3; }));
+  ASSERT_TRUE(WaitFor([&] { return ticks >= 3; }));
   EXPECT_EQ(deepest, 1);
   EXPECT_TRUE(busyInside);
 }
@@ -211,14 +205,14 @@ TEST(HiTimer, AFailingHandlerStopsTicksUntilTheTimerIsRearmed) {
     if (++ticks == 1) throw Exception("tick failed");
   });
   timer.SetEnabled(true);
-  ASSERT_TRUE(PumpUntil([&] { return ticks >= 1; }));
+  ASSERT_TRUE(WaitFor([&] { return ticks >= 1; }));
   Pump(40);
   EXPECT_EQ(ticks, 1);
   EXPECT_TRUE(timer.Busy());
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0], "tick failed.");
   timer.SetInterval(4);
-  EXPECT_TRUE(PumpUntil([&] { return ticks >= 3; }));
+  EXPECT_TRUE(WaitFor([&] { return ticks >= 3; }));
   Application().SetExceptionHook(nullptr);
 }
 

@@ -84,7 +84,7 @@ protected:
     return Shell_NotifyIconGetRect(&id, r) == S_OK;
   }
   bool WaitDocked(RECT *r, int ms = 5000) {
-    return PumpUntil([&] { return IconRect(r); }, ms);
+    return WaitFor([&] { return IconRect(r); }, ms);
   }
   void ClickIcon(const RECT &r, int button) {
     const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
@@ -121,20 +121,20 @@ TEST_F(TrayDisplay, LoadedWithDefaultsShowsTheIconAndHidesTheApplication) {
   EXPECT_FALSE(Application().ShowMainForm());
   EXPECT_FALSE(IsWindowVisible(Application().Handle()));
   EXPECT_TRUE(TaskbarButtonHidden());
-  EXPECT_TRUE(PumpUntil([&] { return WindowState(form).contains("_NET_WM_STATE_SKIP_TASKBAR"); }));
+  EXPECT_TRUE(WaitFor([&] { return WindowState(form).contains("_NET_WM_STATE_SKIP_TASKBAR"); }));
   RECT r;
   ASSERT_TRUE(WaitDocked(&r));
   // The tooltip shows the first 63 characters of the hint.
   RunTool("xdotool", {"mousemove", QString::number((r.left + r.right) / 2), QString::number((r.top + r.bottom) / 2)});
-  EXPECT_TRUE(PumpUntil([] { return !VisibleToolTip().isEmpty(); }, 4000));
+  EXPECT_TRUE(WaitFor([] { return !VisibleToolTip().isEmpty(); }, 4000));
   EXPECT_EQ(VisibleToolTip(), longHint.left(63));
 
   tray->SetActive(false);
-  EXPECT_FALSE(PumpUntil([&] { return IconRect(&r); }, 300));
+  EXPECT_FALSE(WaitFor([&] { return IconRect(&r); }, 300));
   EXPECT_TRUE(Application().ShowMainForm());
   EXPECT_TRUE(IsWindowVisible(Application().Handle()));
   EXPECT_FALSE(TaskbarButtonHidden());
-  EXPECT_TRUE(PumpUntil([&] { return !WindowState(form).contains("_NET_WM_STATE_SKIP_TASKBAR"); }));
+  EXPECT_TRUE(WaitFor([&] { return !WindowState(form).contains("_NET_WM_STATE_SKIP_TASKBAR"); }));
 }
 
 TEST_F(TrayDisplay, StoredInactiveRunsTheDeactivationStepsWhileLoading) {
@@ -145,7 +145,7 @@ TEST_F(TrayDisplay, StoredInactiveRunsTheDeactivationStepsWhileLoading) {
   EXPECT_TRUE(Application().ShowMainForm());
   EXPECT_TRUE(IsWindowVisible(Application().Handle()));
   RECT r;
-  EXPECT_FALSE(PumpUntil([&] { return IconRect(&r); }, 700));
+  EXPECT_FALSE(WaitFor([&] { return IconRect(&r); }, 700));
   tray->SetActive(true);
   EXPECT_TRUE(WaitDocked(&r));
 }
@@ -168,8 +168,8 @@ TEST_F(TrayDisplay, RightClickRaisesMouseDownThenOnPopUpAndShowsTheMenu) {
   Pump(600); // the icon's place settles after docking
   ASSERT_TRUE(WaitDocked(&r));
   ClickIcon(r, 3);
-  ASSERT_TRUE(PumpUntil([&] { return menu->isVisible(); }));
-  PumpUntil([&] { return events.size() >= 4; }, 500);
+  ASSERT_TRUE(WaitFor([&] { return menu->isVisible(); }));
+  WaitFor([&] { return events.size() >= 4; }, 500);
   ASSERT_GE(events.size(), 2u);
   EXPECT_EQ(events[0], "down right");
   EXPECT_EQ(events[1], "popup");
@@ -185,7 +185,7 @@ TEST_F(TrayDisplay, LeftClickRaisesMouseDownClickMouseUp) {
   Pump(600);
   ASSERT_TRUE(WaitDocked(&r));
   ClickIcon(r, 1);
-  EXPECT_TRUE(PumpUntil([&] { return events.size() >= 3; }));
+  EXPECT_TRUE(WaitFor([&] { return events.size() >= 3; }));
   EXPECT_EQ(events, (std::vector<std::string>{"down left", "click", "up left"}));
 }
 
@@ -197,7 +197,7 @@ TEST_F(TrayDisplay, TheIconComesBackWhenTheNotificationAreaRestarts) {
   ShowWindow(Application().Handle(), SW_SHOW);
   host.Stop();
   ASSERT_TRUE(host.Start());
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(Application().Handle()); }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(Application().Handle()); }, 5000));
   EXPECT_TRUE(tray->Active());
   EXPECT_TRUE(tray->Hooked());
   Pump(600);
@@ -219,14 +219,14 @@ TEST_F(TrayDisplay, OwnerFormMinimizeHidesItAndNoCloseKeepsItOpen) {
   EXPECT_FALSE(IsWindowVisible(Application().Handle()));
 
   form->showMinimized();
-  EXPECT_TRUE(PumpUntil([&] { return !form->isVisible(); }));
+  EXPECT_TRUE(WaitFor([&] { return !form->isVisible(); }));
   EXPECT_FALSE(form->windowState() & Qt::WindowMinimized); // comes back as it was
   form->showNormal();
 
   // The window manager's close request (as from the title bar).
   tray->SetNoClose(true);
   ShowWindow(Application().Handle(), SW_SHOW);
-  ASSERT_TRUE(PumpUntil([&] { return form->isVisible(); }));
+  ASSERT_TRUE(WaitFor([&] { return form->isVisible(); }));
   xcb_connection_t *c = xcb_connect(nullptr, nullptr);
   ASSERT_FALSE(xcb_connection_has_error(c));
   auto atom = [c](const char *name) {
@@ -248,15 +248,15 @@ TEST_F(TrayDisplay, OwnerFormMinimizeHidesItAndNoCloseKeepsItOpen) {
     xcb_flush(c);
   };
   requestClose();
-  EXPECT_TRUE(PumpUntil([&] { return noClose == 1; }));
+  EXPECT_TRUE(WaitFor([&] { return noClose == 1; }));
   EXPECT_FALSE(form->isVisible());
   EXPECT_FALSE(IsWindowVisible(Application().Handle()));
 
   tray->SetNoClose(false);
   form->show();
-  ASSERT_TRUE(PumpUntil([&] { return form->isVisible(); }));
+  ASSERT_TRUE(WaitFor([&] { return form->isVisible(); }));
   requestClose();
-  EXPECT_TRUE(PumpUntil([&] { return !form->isVisible(); }));
+  EXPECT_TRUE(WaitFor([&] { return !form->isVisible(); }));
   EXPECT_EQ(noClose, 1);
   xcb_disconnect(c);
 }
@@ -276,7 +276,7 @@ TEST_F(TrayDisplay, AnimationShowsTheFramesInTurn) {
   tray->SetAnimated(true);
   // Watch the middle of the icon on the screen.
   std::vector<char> seen;
-  PumpUntil([&] {
+  WaitFor([&] {
     QImage shot = QGuiApplication::primaryScreen()
                       ->grabWindow(0, (r.left + r.right) / 2, (r.top + r.bottom) / 2, 1, 1)
                       .toImage();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "win/shellapi.h"
+#include "support/wait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,14 +12,7 @@
 
 #include <functional>
 
-inline bool PumpUntil(const std::function<bool()> &done, int ms = 3000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  return done();
-}
-
-inline void Pump(int ms) { PumpUntil([] { return false; }, ms); }
+inline void Pump(int ms) { WaitFor([] { return false; }, ms); }
 
 class TrayHost {
 public:
@@ -28,7 +22,7 @@ public:
     process_.start("trayer", {"--edge", "bottom", "--align", "center", "--height", "32", "--widthtype", "request",
                               "--SetDockType", "true", "--SetPartialStrut", "false"});
     if (!process_.waitForStarted(5000)) return false;
-    if (PumpUntil([] { return NotificationAreaAvailable() != FALSE; }, 5000)) return true;
+    if (WaitFor([] { return NotificationAreaAvailable() != FALSE; }, 5000)) return true;
     qWarning("trayer (running %d) on %s: %s", int(process_.state() == QProcess::Running),
              qPrintable(QGuiApplication::platformName()), process_.readAll().constData());
     return false;
@@ -37,7 +31,7 @@ public:
     if (process_.state() == QProcess::NotRunning) return;
     process_.kill();
     process_.waitForFinished(5000);
-    PumpUntil([] { return NotificationAreaAvailable() == FALSE; }, 5000);
+    WaitFor([] { return NotificationAreaAvailable() == FALSE; }, 5000);
   }
 
 private:

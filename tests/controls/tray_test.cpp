@@ -3,6 +3,7 @@
 #include "controls/trayicon.h"
 #include "framework/application.h"
 #include "win/shellapi.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +17,6 @@
 #include <vector>
 
 namespace {
-
-bool PumpUntil(const std::function<bool()> &done, int ms = 3000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-  return done();
-}
 
 QImage Solid(QRgb c) {
   QImage img(16, 16, QImage::Format_ARGB32);
@@ -50,7 +44,7 @@ TEST(LMDTimer, SharedTimersRunInStepsOf50Milliseconds) {
   EXPECT_EQ(TLMDTimerService::Instance().RegisteredInterval(&a), 150u);
   EXPECT_EQ(TLMDTimerService::Instance().RegisteredInterval(&b), 150u);
   EXPECT_EQ(TLMDTimerService::Instance().TimerCount(), before + 1); // one timer for both
-  ASSERT_TRUE(PumpUntil([&] { return ticks.size() >= 5; }));
+  ASSERT_TRUE(WaitFor([&] { return ticks.size() >= 5; }));
   const double mean = (ticks[4] - ticks[0]) / 4.0;
   EXPECT_GE(mean, 140.0);
   EXPECT_LE(mean, 300.0);
@@ -65,11 +59,11 @@ TEST(LMDTimer, OrdinaryTimersRunAtTheirIntervalAndNeverAtZero) {
   timer.OnTimer = [&](QObject *) { ++ticks; };
   timer.SetInterval(0);
   timer.SetEnabled(true);
-  PumpUntil([] { return false; }, 30);
+  WaitFor([] { return false; }, 30);
   EXPECT_EQ(ticks, 0);
   timer.SetInterval(10);
   EXPECT_EQ(timer.EffectiveInterval(), 10u);
-  EXPECT_TRUE(PumpUntil([&] { return ticks >= 3; }));
+  EXPECT_TRUE(WaitFor([&] { return ticks >= 3; }));
 }
 
 TEST(ImageList, ListsCountsDrawingAndChangeLinks) {
@@ -130,7 +124,7 @@ TEST(WndProcComponent, FormEventsArriveAsMessages) {
   ASSERT_TRUE(hook->Hooked());
   form.show();
   form.showMinimized();
-  PumpUntil([&] { return hook->seen.size() == 2; }, 1000);
+  WaitFor([&] { return hook->seen.size() == 2; }, 1000);
   form.hide();
   EXPECT_EQ(hook->seen, (std::vector<std::string>{"24:1", "274:61472", "24:0"}));
   hook->seen.clear();
@@ -260,7 +254,7 @@ TEST(TrayIcon, AnimationCyclesThroughTheFramesOfItsList) {
   ASSERT_NE(t.tray->AnimationTimer(), nullptr);
   EXPECT_TRUE(t.tray->AnimationTimer()->Enabled());
   std::vector<int> next{t.tray->FrameIndex()};
-  PumpUntil([&] {
+  WaitFor([&] {
     if (t.tray->FrameIndex() != next.back()) next.push_back(t.tray->FrameIndex());
     return next.size() >= 5;
   });
@@ -277,7 +271,7 @@ TEST(TrayIcon, AnimationWithoutAListRunsItsTimerButShowsNothing) {
   ASSERT_NE(t.tray->AnimationTimer(), nullptr);
   int ticks = 0;
   t.tray->AnimationTimer()->OnTimer = [&](QObject *) { ++ticks; };
-  EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));
+  EXPECT_TRUE(WaitFor([&] { return ticks >= 2; }));
   EXPECT_EQ(t.tray->FrameIndex(), 0);
 }
 

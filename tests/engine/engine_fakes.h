@@ -8,6 +8,7 @@
 #include "dshow/dshow.h"
 #include "engine/graph_interfaces.h"
 #include "graph/filter_base.h"
+#include "support/graph_stub.h"
 
 #include <deque>
 #include <functional>
@@ -174,42 +175,20 @@ public:
 
 // A graph manager with scripted transport results and a scripted event queue; it
 // writes its calls to the trace.
-class ScriptedGraph : public ComObject<IFilterGraph2, IMediaControl, IMediaEventEx> {
+class ScriptedGraph : public GraphStub<> {
 public:
   explicit ScriptedGraph(Trace *trace) : trace(trace) {}
   HRESULT QueryInterface(REFIID iid, void **object) override;
   HRESULT AddFilter(IBaseFilter *, LPCWSTR name) override;
   HRESULT RemoveFilter(IBaseFilter *) override;
-  HRESULT EnumFilters(IEnumFilters **) override { return E_NOTIMPL; }
-  HRESULT FindFilterByName(LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
-  HRESULT ConnectDirect(IPin *, IPin *, const AM_MEDIA_TYPE *) override { return E_NOTIMPL; }
-  HRESULT Reconnect(IPin *) override { return E_NOTIMPL; }
-  HRESULT Disconnect(IPin *) override { return E_NOTIMPL; }
-  HRESULT SetDefaultSyncSource() override { return E_NOTIMPL; }
-  HRESULT Connect(IPin *, IPin *) override { return E_NOTIMPL; }
-  HRESULT Render(IPin *) override { return E_NOTIMPL; }
-  HRESULT RenderFile(LPCWSTR, LPCWSTR) override { return E_NOTIMPL; }
-  HRESULT AddSourceFilter(LPCWSTR, LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
   HRESULT SetLogFile(DWORD_PTR file) override;
-  HRESULT Abort() override { return E_NOTIMPL; }
-  HRESULT ShouldOperationContinue() override { return E_NOTIMPL; }
-  HRESULT AddSourceFilterForMoniker(IMoniker *, IBindCtx *, LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
-  HRESULT ReconnectEx(IPin *, const AM_MEDIA_TYPE *) override { return E_NOTIMPL; }
-  HRESULT RenderEx(IPin *, DWORD, DWORD *) override { return E_NOTIMPL; }
   HRESULT Run() override;
   HRESULT Pause() override;
   HRESULT Stop() override;
-  HRESULT GetState(LONG, OAFilterState *) override { return E_NOTIMPL; }
-  HRESULT StopWhenReady() override { return E_NOTIMPL; }
-  HRESULT GetEventHandle(OAEVENT *) override { return E_NOTIMPL; }
   HRESULT GetEvent(LONG *code, LONG_PTR *param1, LONG_PTR *param2, LONG msTimeout) override;
-  HRESULT WaitForCompletion(LONG, LONG *) override { return E_NOTIMPL; }
-  HRESULT CancelDefaultHandling(LONG) override { return E_NOTIMPL; }
-  HRESULT RestoreDefaultHandling(LONG) override { return E_NOTIMPL; }
   HRESULT FreeEventParams(LONG code, LONG_PTR param1, LONG_PTR param2) override;
   HRESULT SetNotifyWindow(OAHWND hwnd, LONG msg, LONG_PTR instance) override;
   HRESULT SetNotifyFlags(LONG flags) override;
-  HRESULT GetNotifyFlags(LONG *) override { return E_NOTIMPL; }
 
   Trace *trace;
   HRESULT runResult = S_OK, pauseResult = S_OK, stopResult = S_OK;

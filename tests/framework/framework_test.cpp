@@ -4,6 +4,7 @@
 #include "framework/thread.h"
 #include "support/scripted_dialogs.h"
 #include "win/winbase.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +16,6 @@
 #include <stdexcept>
 
 namespace {
-
-void PumpUntil(const std::function<bool()> &done, int ms = 3000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 class Watcher : public TComponent {
 public:
@@ -113,7 +108,7 @@ TEST(HiddenWindow, ProcedureExceptionsReachTheGeneralHandler) {
     return 0;
   });
   PostMessageA(hwnd, WM_APP + 1, 0, 0);
-  PumpUntil([&] { return !shown.isEmpty(); });
+  WaitFor([&] { return !shown.isEmpty(); });
   Application().SetExceptionHook(nullptr);
   DeallocateHWnd(hwnd);
   ASSERT_EQ(shown.size(), 1);
@@ -127,7 +122,7 @@ TEST(Application, SynchronizeRunsOnTheGuiThreadAndWaits) {
     TApplication::Synchronize([&] { ranOn = QThread::currentThread(); });
     done = true;
   });
-  PumpUntil([&] { return done.load(); });
+  WaitFor([&] { return done.load(); });
   worker.join();
   EXPECT_EQ(ranOn, QCoreApplication::instance()->thread());
 }
@@ -161,10 +156,10 @@ TEST(Thread, SuspendedUntilStartedAndFreesItselfWhenTerminated) {
   t->SetFreeOnTerminate(true);
   t->SetPriority(tpLower);
   t->Start();
-  PumpUntil([&] { return count.load() > 3; });
+  WaitFor([&] { return count.load() > 3; });
   EXPECT_GT(count.load(), 3);
   t->Terminate();
-  PumpUntil([&] { return alive.load() == 0; });
+  WaitFor([&] { return alive.load() == 0; });
   EXPECT_EQ(alive.load(), 0);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dshow/dshow.h"
+#include "support/graph_stub.h"
 
 #include <QString>
 
@@ -210,7 +211,7 @@ private:
 
 // A filter graph manager that keeps its filters in order of addition and runs,
 // pauses and stops without a word.
-class FakeGraph : public ComObject<IFilterGraph2, IMediaControl> {
+class FakeGraph : public GraphStub<> {
 public:
   HRESULT QueryInterface(REFIID iid, void **object) override {
     return QueryFrom<IFilterGraph2, IGraphBuilder, IFilterGraph, IMediaControl>(iid, object);
@@ -225,23 +226,12 @@ public:
   HRESULT AddFilter(IBaseFilter *filter, LPCWSTR name) override;
   HRESULT RemoveFilter(IBaseFilter *filter) override;
   HRESULT EnumFilters(IEnumFilters **filters) override;
-  HRESULT FindFilterByName(LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
-  HRESULT ConnectDirect(IPin *, IPin *, const AM_MEDIA_TYPE *) override { return E_NOTIMPL; }
-  HRESULT Reconnect(IPin *) override { return E_NOTIMPL; }
   HRESULT Disconnect(IPin *pin) override { return pin ? pin->Disconnect() : E_POINTER; }
   HRESULT SetDefaultSyncSource() override { return S_OK; }
   // IGraphBuilder
-  HRESULT Connect(IPin *, IPin *) override { return E_NOTIMPL; }
-  HRESULT Render(IPin *) override { return E_NOTIMPL; }
-  HRESULT RenderFile(LPCWSTR, LPCWSTR) override { return E_NOTIMPL; }
-  HRESULT AddSourceFilter(LPCWSTR, LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
   HRESULT SetLogFile(DWORD_PTR) override { return S_OK; }
   HRESULT Abort() override { return S_OK; }
   HRESULT ShouldOperationContinue() override { return S_OK; }
-  // IFilterGraph2
-  HRESULT AddSourceFilterForMoniker(IMoniker *, IBindCtx *, LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
-  HRESULT ReconnectEx(IPin *, const AM_MEDIA_TYPE *) override { return E_NOTIMPL; }
-  HRESULT RenderEx(IPin *, DWORD, DWORD *) override { return E_NOTIMPL; }
   // IMediaControl
   HRESULT Run() override { return S_OK; }
   HRESULT Pause() override { return S_OK; }

@@ -9,6 +9,7 @@
 #include "support/fixtures.h"
 #include "support/scripted_dialogs.h"
 #include "video/video_window.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -24,16 +25,6 @@
 #include <memory>
 
 namespace {
-
-bool WaitFor(const std::function<bool()> &done, int ms = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QTest::qWait(20);
-  }
-  return true;
-}
 
 void Pointer(const QStringList &args) {
   ASSERT_EQ(QProcess::execute("xdotool", args), 0) << args.join(' ').toStdString();

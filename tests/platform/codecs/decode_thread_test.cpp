@@ -5,6 +5,7 @@
 #include "codecs/decode_thread.h"
 
 #include "graph/media_sample.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -20,15 +21,6 @@
 using namespace codecs;
 
 namespace {
-
-bool WaitFor(const std::function<bool()> &done, int ms = 5000) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
 
 ComPtr<graph::MediaSample> Sample(int id, LONG bytes, bool timed, REFERENCE_TIME start = 0) {
   ComPtr<graph::MediaSample> s = graph::MediaSample::Create(bytes < 4 ? 4 : bytes);

@@ -3,6 +3,7 @@
 #include "dvd/engine.h"
 #include "fake_output.h"
 #include "support/fixtures.h"
+#include "support/wait.h"
 
 #include "dshow/errors.h"
 
@@ -87,18 +88,16 @@ TEST(Engine, ButtonsChaptersAndTime) {
   from = r.out.EventCount();
   ASSERT_EQ(r.Do([](NavEngine &e) { return e.DoSetStreams(1, -1, -1, -1); }), S_OK);
   ASSERT_GE(r.out.WaitFor(EC_DVD_AUDIO_STREAM_CHANGE, Param1(1), from), 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  {
+  EXPECT_TRUE(WaitFor([&] {
     std::lock_guard g(r.out.m_);
     bool mpeg = false;
     for (const StreamFormat &f : r.out.formats)
       if (f.kind == StreamKind::Audio && f.coding == AudioCoding::Mpeg) mpeg = f.audio.languageCode == (('i' << 8) | 't');
-    EXPECT_TRUE(mpeg);
-  }
+    return mpeg;
+  }, 5000)) << "no Italian MPEG audio format";
   ShownVobu v;
   LONGLONG time = 0;
-  std::this_thread::sleep_for(std::chrono::milliseconds(400));
-  ASSERT_TRUE(r.engine.Shown(&v, &time));
+  ASSERT_TRUE(WaitFor([&] { return r.engine.Shown(&v, &time); }, 5000));
   EXPECT_EQ(v.title, 1);
   EXPECT_GE(time, 4 * 90000 - 9000);
   EXPECT_LT(time, 8 * 90000);

@@ -5,6 +5,8 @@
 #include "dvd/volume.h"
 #include "dvd_fakes.h"
 #include "dvd_graph.h"
+#include "support/scoped_env.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -33,23 +35,6 @@ double TitleSeconds(IDvdInfo2 *info, ULONG *title = nullptr, ULONG *chapter = nu
 
 // Until the menu's still is up.
 int UntilStill(DvdGraph &g, int from = 0) { return g.WaitFor(EC_DVD_STILL_ON, nullptr, from); }
-
-class ScopedEnv {
-public:
-  ScopedEnv(const char *name, const char *value) : name_(name) {
-    if (const char *old = std::getenv(name)) old_ = old, had_ = true;
-    setenv(name, value, 1);
-  }
-  ~ScopedEnv() {
-    if (had_) setenv(name_, old_.c_str(), 1);
-    else unsetenv(name_);
-  }
-
-private:
-  const char *name_;
-  std::string old_;
-  bool had_ = false;
-};
 
 // An IStream over a byte vector, written for these tests.
 class TestStream : public ComObject<IStream> {
@@ -281,7 +266,7 @@ TEST(DvdNavigator, MenusTitlesChaptersAndTime) {
   from = g.Count();
   EXPECT_EQ(g.dvd->PlayChapterInTitle(1, 1, DVD_CMD_FLAG_Block, nullptr), S_OK);
   ASSERT_GE(g.WaitFor(EC_DVD_CHAPTER_START, P1(1), from), 0);
-  Sleep(200);
+  ASSERT_TRUE(WaitFor([&] { return TitleSeconds(g.info.Get()) > 0; })) << "chapter 1 does not play";
   from = g.Count();
   EXPECT_EQ(g.dvd->PlayNextChapter(0, nullptr), S_OK);
   ASSERT_GE(g.WaitFor(EC_DVD_CHAPTER_START, P1(2), from), 0);
@@ -292,8 +277,7 @@ TEST(DvdNavigator, MenusTitlesChaptersAndTime) {
   EXPECT_EQ(cmd->WaitForEnd(), S_OK);
   ASSERT_GE(g.WaitFor(EC_DVD_CHAPTER_START, P1(1), from), 0);
   ULONG t = 0, c = 0;
-  Sleep(300);
-  TitleSeconds(g.info.Get(), &t, &c);
+  WaitFor([&] { return TitleSeconds(g.info.Get(), &t, &c) >= 0 && t == 1 && c == 1; }, 5000);
   EXPECT_EQ(t, 1u);
   EXPECT_EQ(c, 1u);
 
@@ -408,7 +392,7 @@ TEST(DvdNavigator, ScansBothWaysAndBack) {
   int from = g.Count();
   ASSERT_EQ(g.dvd->PlayTitle(1, 0, nullptr), S_OK);
   ASSERT_GE(g.WaitFor(EC_DVD_CHAPTER_START, P1(1), from), 0);
-  Sleep(600);
+  ASSERT_TRUE(WaitFor([&] { return TitleSeconds(g.info.Get()) >= 0.5; })) << "title 1 does not play";
 
   from = g.Count();
   ASSERT_EQ(g.dvd->PlayForwards(8.0, 0, nullptr), S_OK);
@@ -465,7 +449,8 @@ TEST(DvdNavigator, BookmarksRestoreTitleChapterTimeAndAudio) {
     ASSERT_EQ(g.dvd->SelectAudioStream(1, 0, &cmd), S_OK);
     EXPECT_EQ(cmd->WaitForEnd(), S_OK);
     ASSERT_GE(g.WaitFor(EC_DVD_AUDIO_STREAM_CHANGE, P1(1), from), 0);
-    Sleep(1500);
+    // A second into chapter 2 (it starts at 4 s).
+    ASSERT_TRUE(WaitFor([&] { return TitleSeconds(g.info.Get()) > 5.0; })) << "chapter 2 does not play";
     ComPtr<IDvdState> state;
     ASSERT_EQ(g.info->GetState(&state), S_OK);
     savedAt = TitleSeconds(g.info.Get());
@@ -494,9 +479,13 @@ TEST(DvdNavigator, BookmarksRestoreTitleChapterTimeAndAudio) {
     ASSERT_EQ(g.dvd->SetState(state.Get(), 0, &cmd), S_OK);
     ASSERT_TRUE(cmd);
     EXPECT_EQ(cmd->WaitForEnd(), S_OK);
-    Sleep(300);
     ULONG title = 0, chapter = 0;
-    double at = TitleSeconds(g.info.Get(), &title, &chapter);
+    double at = -1;
+    // Until a picture of the restored place is shown (the time is 0 before).
+    WaitFor([&] {
+      at = TitleSeconds(g.info.Get(), &title, &chapter);
+      return title == 1 && chapter == 2 && at > 0;
+    }, 5000);
     EXPECT_EQ(title, 1u);
     EXPECT_EQ(chapter, 2u);
     EXPECT_NEAR(at, savedAt, 1.0);

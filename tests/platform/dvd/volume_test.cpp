@@ -2,6 +2,7 @@
 #include "dvd/disc_info.h"
 #include "dvd/volume.h"
 #include "support/fixtures.h"
+#include "support/scoped_env.h"
 
 #include <gtest/gtest.h>
 
@@ -9,27 +10,6 @@
 #include <filesystem>
 
 using namespace dvd;
-
-namespace {
-
-class ScopedEnv {
-public:
-  ScopedEnv(const char *name, const char *value) : name_(name) {
-    if (const char *old = std::getenv(name)) old_ = old, had_ = true;
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (had_) setenv(name_, old_.c_str(), 1);
-    else unsetenv(name_);
-  }
-
-private:
-  const char *name_;
-  std::string old_;
-  bool had_ = false;
-};
-} // namespace
 
 TEST(Volume, AcceptsFoldersIfoPathsAndImages) {
   NEEDS_DISCS();

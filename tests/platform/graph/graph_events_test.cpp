@@ -3,6 +3,7 @@
 
 #include "graph/filter_graph.h"
 #include "win/winuser.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -31,12 +32,6 @@ ComPtr<IMediaEventSink> SinkOf(const ComPtr<IMediaEventEx> &events) {
   return sink;
 }
 
-void PumpUntil(const std::function<bool()> &done, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 bool Readable(OAEVENT fd) {
   pollfd p{static_cast<int>(fd), POLLIN, 0};
   return poll(&p, 1, 0) == 1;
@@ -61,7 +56,7 @@ TEST(GraphEvents, EventFromAWorkerReachesTheWindowOnTheGuiThread) {
     sink->Notify(EC_DVD_CHAPTER_START, 7, 0);
   });
   worker.join();
-  PumpUntil([&] { return seen.size() == 2; });
+  WaitFor([&] { return seen.size() == 2; });
   EXPECT_EQ(seen, (std::vector<LPARAM>{0x5EED, 0x5EED})); // one message per event
   EXPECT_EQ(procThread, QApplication::instance()->thread());
 
@@ -86,7 +81,7 @@ TEST(GraphEvents, AWindowSetLaterHearsOfWaitingEvents) {
     return 0;
   });
   events->SetNotifyWindow(reinterpret_cast<OAHWND>(hwnd), kNotifyMessage, 1);
-  PumpUntil([&] { return messages == 1; });
+  WaitFor([&] { return messages == 1; });
   EXPECT_EQ(messages, 1);
   DestroyWindow(hwnd);
 }

@@ -2,6 +2,7 @@
 #include "test_filters.h"
 
 #include "graph/filter_graph.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -36,15 +37,6 @@ struct Chain {
     EXPECT_EQ(graph->ConnectDirect(&transform->out, &sink->in, nullptr), S_OK);
   }
 };
-
-bool WaitFor(const std::function<bool()> &done, int ms = 5000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 TEST(GraphState, FiltersChangeStateDownstreamFirst) {
   Chain c;

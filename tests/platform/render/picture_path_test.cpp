@@ -7,6 +7,7 @@
 #include "render/video_widget.h"
 
 #include "graph/media_sample.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -23,16 +24,6 @@
 using namespace render;
 
 namespace {
-
-bool WaitFor(const std::function<bool()> &done, int ms = 5000) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    QCoreApplication::processEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
 
 // A 64 x 32 I420 picture: the left half white, the right half black; chroma neutral
 // except a red 8 x 8 block at the top left of the right half.

@@ -2,6 +2,7 @@
 // its event loop, the last added routine first; a second signal, or one that no
 // routine takes, ends the program at once.
 #include "win/console.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,6 @@
 #include <vector>
 
 namespace {
-
-bool WaitFor(const std::function<bool()> &done, int ms = 3000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 std::vector<DWORD> seen;
 std::vector<char> order;

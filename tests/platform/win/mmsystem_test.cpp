@@ -1,5 +1,6 @@
 #include "win/mmsystem.h"
 #include "win/winuser.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -20,15 +21,6 @@ void Count(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
   g_lastId = id;
   ++g_calls;
   if (user) std::this_thread::sleep_for(std::chrono::milliseconds(user));
-}
-
-void WaitFor(const std::function<bool()> &done, int ms = 3000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
 }
 
 TEST(MultimediaTimer, CapabilitiesAndCountedResolutionRequests) {

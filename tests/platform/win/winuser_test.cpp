@@ -1,4 +1,5 @@
 #include "win/winuser.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +16,6 @@
 
 namespace {
 
-void PumpUntil(const std::function<bool()> &done, int ms = 2000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 TEST(MessageWindow, PostFromWorkerThreadRunsOnGuiThreadInOrder) {
   std::vector<WPARAM> seen;
   QThread *procThread = nullptr;
@@ -35,7 +30,7 @@ TEST(MessageWindow, PostFromWorkerThreadRunsOnGuiThreadInOrder) {
     for (WPARAM i = 0; i < 50; ++i) ASSERT_TRUE(PostMessageA(hwnd, WM_APP + 1, i, 0));
   });
   worker.join();
-  PumpUntil([&] { return seen.size() == 50; });
+  WaitFor([&] { return seen.size() == 50; });
   ASSERT_EQ(seen.size(), 50u);
   for (WPARAM i = 0; i < 50; ++i) EXPECT_EQ(seen[i], i);
   EXPECT_EQ(procThread, QApplication::instance()->thread());
@@ -64,7 +59,7 @@ TEST(MessageWindow, ExceptionsGoToTheHandlerAndLaterMessagesArrive) {
   });
   PostMessageA(hwnd, WM_APP, 0, 0);
   PostMessageA(hwnd, WM_APP + 2, 0, 0);
-  PumpUntil([&] { return delivered == 2; });
+  WaitFor([&] { return delivered == 2; });
   EXPECT_EQ(reported, 1);
   EXPECT_EQ(delivered, 2);
   EXPECT_EQ(SendMessageA(hwnd, WM_APP + 3, 0, 0), 5);
