@@ -25,7 +25,7 @@ bool CodingOf(const AM_MEDIA_TYPE &mt, AudioCoding *coding) {
 
 // ---- input ------------------------------------------------------------------------
 
-AudioStreamPin::AudioStreamPin(AudioDecoderFilter *owner) : InputPin(owner, u"Audio"), owner_(owner) {}
+AudioStreamPin::AudioStreamPin(AudioDecoderFilter *owner) : DecoderInputPin(owner, u"Audio", owner), owner_(owner) {}
 
 HRESULT AudioStreamPin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
   AudioCoding coding;
@@ -33,40 +33,6 @@ HRESULT AudioStreamPin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
 }
 
 HRESULT AudioStreamPin::CompleteConnect(IPin *) { return owner_->Configure(ConnectionType().Get()); }
-
-HRESULT AudioStreamPin::QueryExtraInterface(REFIID iid, void **object) {
-  if (iid == IID_IDvdDecoderControl) return Expose(static_cast<IDvdDecoderControl *>(this), object);
-  return InputPin::QueryExtraInterface(iid, object);
-}
-
-HRESULT AudioStreamPin::Drain() { return owner_->Queue().Drain() == S_OK ? S_OK : VFW_E_WRONG_STATE; }
-
-HRESULT AudioStreamPin::SetScanMode(BOOL scanning) {
-  owner_->SetScanning(scanning != FALSE);
-  return S_OK;
-}
-
-HRESULT AudioStreamPin::OnReceive(IMediaSample *sample) { return owner_->Queue().Push(sample); }
-
-HRESULT AudioStreamPin::OnEndOfStream() {
-  owner_->Queue().PushEnd();
-  return S_OK;
-}
-
-HRESULT AudioStreamPin::OnBeginFlush() {
-  owner_->Queue().BeginFlush();
-  return owner_->Output().DeliverBeginFlush();
-}
-
-HRESULT AudioStreamPin::OnEndFlush() {
-  owner_->Queue().EndFlush();
-  owner_->FlushDecoder();
-  return owner_->Output().DeliverEndFlush();
-}
-
-HRESULT AudioStreamPin::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-  return owner_->Output().DeliverNewSegment(start, stop, rate);
-}
 
 // ---- output -----------------------------------------------------------------------
 

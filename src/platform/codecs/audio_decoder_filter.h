@@ -9,6 +9,7 @@
 
 #include "codecs/audio_decoder.h"
 #include "codecs/decode_thread.h"
+#include "codecs/decoder_input_pin.h"
 
 #include "graph/dvd_stream.h"
 #include "graph/filter_base.h"
@@ -21,24 +22,11 @@ namespace codecs {
 
 class AudioDecoderFilter;
 
-class AudioStreamPin : public graph::InputPin, public IDvdDecoderControl {
+class AudioStreamPin : public DecoderInputPin {
 public:
   explicit AudioStreamPin(AudioDecoderFilter *owner);
-  HRESULT QueryInterface(REFIID iid, void **object) override { return InputPin::QueryInterface(iid, object); }
-  ULONG AddRef() override { return InputPin::AddRef(); }
-  ULONG Release() override { return InputPin::Release(); }
   HRESULT CheckMediaType(const AM_MEDIA_TYPE &mt) override;
   HRESULT CompleteConnect(IPin *peer) override;
-  HRESULT QueryExtraInterface(REFIID iid, void **object) override;
-  HRESULT Drain() override;
-  HRESULT SetScanMode(BOOL scanning) override;
-
-protected:
-  HRESULT OnReceive(IMediaSample *sample) override;
-  HRESULT OnEndOfStream() override;
-  HRESULT OnBeginFlush() override;
-  HRESULT OnEndFlush() override;
-  HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
 private:
   AudioDecoderFilter *owner_;
@@ -51,7 +39,7 @@ public:
   HRESULT GetMediaType(int index, graph::MediaType *mt) override;
 };
 
-class AudioDecoderFilter final : public graph::FilterImpl<> {
+class AudioDecoderFilter final : public graph::FilterImpl<>, public DecoderInput {
 public:
   static HRESULT Create(REFIID iid, void **object);
   AudioDecoderFilter(); // use Create
@@ -63,11 +51,11 @@ public:
   HRESULT Configure(const AM_MEDIA_TYPE &mt); // (re)opens the decoder for the type
   HRESULT Decode(IMediaSample *sample);
   HRESULT DrainDecoder();
-  void FlushDecoder();
-  void SetScanning(bool scanning) { scanning_ = scanning; }
+  void FlushDecoder() override;
+  void SetScanning(bool scanning) override { scanning_ = scanning; }
   HRESULT DeliverEnd();
-  PcmOutputPin &Output() { return output_; }
-  DecodeThread &Queue() { return queue_; }
+  PcmOutputPin &Output() override { return output_; }
+  DecodeThread &Queue() override { return queue_; }
 
   static constexpr DecodeThread::Limits kQueueLimits{1u << 20, 2048, 20000000};
 

@@ -41,7 +41,7 @@ bool SameFormat(const RgbFrameFormat &a, const RgbFrameFormat &b) {
 
 // ---- video input -----------------------------------------------------------------
 
-VideoStreamPin::VideoStreamPin(VideoDecoderFilter *owner) : InputPin(owner, u"Video"), owner_(owner) {}
+VideoStreamPin::VideoStreamPin(VideoDecoderFilter *owner) : DecoderInputPin(owner, u"Video", owner), owner_(owner) {}
 
 HRESULT VideoStreamPin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
   return IsVideoInput(mt) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
@@ -52,40 +52,6 @@ HRESULT VideoStreamPin::CompleteConnect(IPin *) {
   if (mt.FormatSize() >= sizeof(DvdVideoFormat) && mt.Format())
     owner_->SetInputFormat(*reinterpret_cast<const DvdVideoFormat *>(mt.Format()));
   return S_OK;
-}
-
-HRESULT VideoStreamPin::QueryExtraInterface(REFIID iid, void **object) {
-  if (iid == IID_IDvdDecoderControl) return Expose(static_cast<IDvdDecoderControl *>(this), object);
-  return InputPin::QueryExtraInterface(iid, object);
-}
-
-HRESULT VideoStreamPin::Drain() { return owner_->Queue().Drain() == S_OK ? S_OK : VFW_E_WRONG_STATE; }
-
-HRESULT VideoStreamPin::SetScanMode(BOOL scanning) {
-  owner_->SetScanning(scanning != FALSE);
-  return S_OK;
-}
-
-HRESULT VideoStreamPin::OnReceive(IMediaSample *sample) { return owner_->Queue().Push(sample); }
-
-HRESULT VideoStreamPin::OnEndOfStream() {
-  owner_->Queue().PushEnd();
-  return S_OK;
-}
-
-HRESULT VideoStreamPin::OnBeginFlush() {
-  owner_->Queue().BeginFlush();
-  return owner_->Output().DeliverBeginFlush();
-}
-
-HRESULT VideoStreamPin::OnEndFlush() {
-  owner_->Queue().EndFlush(); // the decode thread let go of what it held: reset is safe
-  owner_->FlushDecoder();
-  return owner_->Output().DeliverEndFlush();
-}
-
-HRESULT VideoStreamPin::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-  return owner_->Output().DeliverNewSegment(start, stop, rate);
 }
 
 // ---- subpicture input ---------------------------------------------------------------

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "codecs/decode_thread.h"
+#include "codecs/decoder_input_pin.h"
 #include "codecs/mpeg_video_decoder.h"
 #include "codecs/picture_pool.h"
 #include "codecs/rgb_converter.h"
@@ -32,24 +33,11 @@ namespace codecs {
 
 class VideoDecoderFilter;
 
-class VideoStreamPin : public graph::InputPin, public IDvdDecoderControl {
+class VideoStreamPin : public DecoderInputPin {
 public:
   explicit VideoStreamPin(VideoDecoderFilter *owner);
-  HRESULT QueryInterface(REFIID iid, void **object) override { return InputPin::QueryInterface(iid, object); }
-  ULONG AddRef() override { return InputPin::AddRef(); }
-  ULONG Release() override { return InputPin::Release(); }
   HRESULT CheckMediaType(const AM_MEDIA_TYPE &mt) override;
   HRESULT CompleteConnect(IPin *peer) override;
-  HRESULT QueryExtraInterface(REFIID iid, void **object) override;
-  HRESULT Drain() override;
-  HRESULT SetScanMode(BOOL scanning) override;
-
-protected:
-  HRESULT OnReceive(IMediaSample *sample) override;
-  HRESULT OnEndOfStream() override;
-  HRESULT OnBeginFlush() override;
-  HRESULT OnEndFlush() override;
-  HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
 private:
   VideoDecoderFilter *owner_;
@@ -87,7 +75,7 @@ private:
   VideoDecoderFilter *owner_;
 };
 
-class VideoDecoderFilter final : public graph::FilterImpl<> {
+class VideoDecoderFilter final : public graph::FilterImpl<>, public DecoderInput {
 public:
   static HRESULT Create(REFIID iid, void **object);
   VideoDecoderFilter(); // use Create
@@ -98,8 +86,8 @@ public:
   // For the pins.
   HRESULT Decode(IMediaSample *sample);
   HRESULT DrainDecoder();
-  void SetScanning(bool scanning);
-  void FlushDecoder();
+  void SetScanning(bool scanning) override;
+  void FlushDecoder() override;
   HRESULT DeliverEnd();
   void AddSubpicture(SpuPicture picture);
   void FlushSubpictures() { overlay_.Flush(); }
@@ -108,9 +96,9 @@ public:
   void RefreshStill();
   void SetInputFormat(const DvdVideoFormat &format);
   RgbFrameFormat OutputFormat();
-  PictureOutputPin &Output() { return output_; }
+  PictureOutputPin &Output() override { return output_; }
   void SetYuvOutput(bool yuv) { yuvOut_ = yuv; }
-  DecodeThread &Queue() { return queue_; }
+  DecodeThread &Queue() override { return queue_; }
 
   // The compressed-sample queue: room for the 0.7-1 s by which discs mux pictures
   // ahead of their sound, at DVD's highest rate.

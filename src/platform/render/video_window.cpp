@@ -66,34 +66,29 @@ HRESULT VideoWindowImpl::get_Caption(BSTR *caption) {
   return *caption ? S_OK : E_OUTOFMEMORY;
 }
 
+HRESULT VideoWindowImpl::GetStyleWord(LONG word, LONG *value) const {
+  if (!value) return E_POINTER;
+  if (HRESULT hr = Check(); FAILED(hr)) return hr;
+  *value = word;
+  return S_OK;
+}
+
+HRESULT VideoWindowImpl::PutStyleWord(LONG *word, LONG value) {
+  if (HRESULT hr = Check(); FAILED(hr)) return hr;
+  *word = value;
+  RunOnGui([&] { ApplyPlacement(); });
+  return S_OK;
+}
+
 HRESULT VideoWindowImpl::put_WindowStyle(LONG style) {
   if (HRESULT hr = Check(); FAILED(hr)) return hr;
   if (style & kStylesRefused) return E_INVALIDARG;
-  style_ = style;
-  RunOnGui([&] { ApplyPlacement(); });
-  return S_OK;
+  return PutStyleWord(&style_, style);
 }
 
-HRESULT VideoWindowImpl::get_WindowStyle(LONG *style) {
-  if (!style) return E_POINTER;
-  if (HRESULT hr = Check(); FAILED(hr)) return hr;
-  *style = style_;
-  return S_OK;
-}
-
-HRESULT VideoWindowImpl::put_WindowStyleEx(LONG style) {
-  if (HRESULT hr = Check(); FAILED(hr)) return hr;
-  exStyle_ = style;
-  RunOnGui([&] { ApplyPlacement(); });
-  return S_OK;
-}
-
-HRESULT VideoWindowImpl::get_WindowStyleEx(LONG *style) {
-  if (!style) return E_POINTER;
-  if (HRESULT hr = Check(); FAILED(hr)) return hr;
-  *style = exStyle_;
-  return S_OK;
-}
+HRESULT VideoWindowImpl::get_WindowStyle(LONG *style) { return GetStyleWord(style_, style); }
+HRESULT VideoWindowImpl::put_WindowStyleEx(LONG style) { return PutStyleWord(&exStyle_, style); }
+HRESULT VideoWindowImpl::get_WindowStyleEx(LONG *style) { return GetStyleWord(exStyle_, style); }
 
 HRESULT VideoWindowImpl::put_AutoShow(LONG autoShow) {
   if (HRESULT hr = Check(); FAILED(hr)) return hr;
@@ -149,53 +144,29 @@ HRESULT VideoWindowImpl::get_Visible(LONG *visible) {
   return S_OK;
 }
 
-HRESULT VideoWindowImpl::put_Left(LONG left) {
-  LONG l, t, w, h;
-  if (HRESULT hr = GetWindowPosition(&l, &t, &w, &h); FAILED(hr)) return hr;
-  return SetWindowPosition(left, t, w, h);
+HRESULT VideoWindowImpl::GetPositionPart(int part, LONG *value) {
+  if (!value) return E_POINTER;
+  LONG r[4];
+  if (HRESULT hr = GetWindowPosition(&r[kLeft], &r[kTop], &r[kWidth], &r[kHeight]); FAILED(hr)) return hr;
+  *value = r[part];
+  return S_OK;
 }
 
-HRESULT VideoWindowImpl::get_Left(LONG *left) {
-  if (!left) return E_POINTER;
-  LONG t, w, h;
-  return GetWindowPosition(left, &t, &w, &h);
+HRESULT VideoWindowImpl::PutPositionPart(int part, LONG value) {
+  LONG r[4];
+  if (HRESULT hr = GetWindowPosition(&r[kLeft], &r[kTop], &r[kWidth], &r[kHeight]); FAILED(hr)) return hr;
+  r[part] = value;
+  return SetWindowPosition(r[kLeft], r[kTop], r[kWidth], r[kHeight]);
 }
 
-HRESULT VideoWindowImpl::put_Width(LONG width) {
-  LONG l, t, w, h;
-  if (HRESULT hr = GetWindowPosition(&l, &t, &w, &h); FAILED(hr)) return hr;
-  return SetWindowPosition(l, t, width, h);
-}
-
-HRESULT VideoWindowImpl::get_Width(LONG *width) {
-  if (!width) return E_POINTER;
-  LONG l, t, h;
-  return GetWindowPosition(&l, &t, width, &h);
-}
-
-HRESULT VideoWindowImpl::put_Top(LONG top) {
-  LONG l, t, w, h;
-  if (HRESULT hr = GetWindowPosition(&l, &t, &w, &h); FAILED(hr)) return hr;
-  return SetWindowPosition(l, top, w, h);
-}
-
-HRESULT VideoWindowImpl::get_Top(LONG *top) {
-  if (!top) return E_POINTER;
-  LONG l, w, h;
-  return GetWindowPosition(&l, top, &w, &h);
-}
-
-HRESULT VideoWindowImpl::put_Height(LONG height) {
-  LONG l, t, w, h;
-  if (HRESULT hr = GetWindowPosition(&l, &t, &w, &h); FAILED(hr)) return hr;
-  return SetWindowPosition(l, t, w, height);
-}
-
-HRESULT VideoWindowImpl::get_Height(LONG *height) {
-  if (!height) return E_POINTER;
-  LONG l, t, w;
-  return GetWindowPosition(&l, &t, &w, height);
-}
+HRESULT VideoWindowImpl::put_Left(LONG left) { return PutPositionPart(kLeft, left); }
+HRESULT VideoWindowImpl::get_Left(LONG *left) { return GetPositionPart(kLeft, left); }
+HRESULT VideoWindowImpl::put_Width(LONG width) { return PutPositionPart(kWidth, width); }
+HRESULT VideoWindowImpl::get_Width(LONG *width) { return GetPositionPart(kWidth, width); }
+HRESULT VideoWindowImpl::put_Top(LONG top) { return PutPositionPart(kTop, top); }
+HRESULT VideoWindowImpl::get_Top(LONG *top) { return GetPositionPart(kTop, top); }
+HRESULT VideoWindowImpl::put_Height(LONG height) { return PutPositionPart(kHeight, height); }
+HRESULT VideoWindowImpl::get_Height(LONG *height) { return GetPositionPart(kHeight, height); }
 
 HRESULT VideoWindowImpl::put_Owner(OAHWND owner) {
   if (HRESULT hr = Check(); FAILED(hr)) return hr;

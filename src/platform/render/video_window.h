@@ -71,6 +71,13 @@ protected:
 private:
   HRESULT Check() const { return widget_ ? S_OK : E_UNEXPECTED; }
   void ApplyPlacement(); // owner, style words and full screen -> widget (GUI thread)
+  // One style word read, or replaced and applied.
+  HRESULT GetStyleWord(LONG word, LONG *value) const;
+  HRESULT PutStyleWord(LONG *word, LONG value);
+  // One part of the window rectangle (kLeft..kHeight) read, or replaced and applied.
+  enum { kLeft, kTop, kWidth, kHeight };
+  HRESULT GetPositionPart(int part, LONG *value);
+  HRESULT PutPositionPart(int part, LONG value);
 
   VideoWidget *widget_ = nullptr;
   QPointer<QWidget> owner_;
