@@ -4,6 +4,7 @@
 //   av_play <file.VOB>         the decoders and renderers fed by the test VOB source
 // The sound goes to the default output (the sound server first). Plays to the end of
 // the disc or 60 s.
+#include "graph_filters.h"
 #include "media/playback.h"
 
 #include <QApplication>
@@ -14,17 +15,6 @@
 #include <string>
 
 namespace {
-
-template <class I> ComPtr<I> FirstFilterWith(IGraphBuilder *graph) {
-  ComPtr<IEnumFilters> filters;
-  if (FAILED(graph->EnumFilters(&filters))) return nullptr;
-  ComPtr<IBaseFilter> f;
-  while (filters->Next(1, &f, nullptr) == S_OK) {
-    ComPtr<I> wanted;
-    if (SUCCEEDED(f->QueryInterface(IID_PPV_ARGS(&wanted))) && wanted) return wanted;
-  }
-  return nullptr;
-}
 
 void Place(IVideoWindow *window) {
   window->put_WindowStyle(0x00000000L); // no frame: the picture starts at 0,0

@@ -4,6 +4,7 @@
 // Ten skips from one second into chapter 1; prints each, then the median.
 //   chapter_skip_latency <ntsc_menu folder>
 // Without DISPLAY it runs on Qt's offscreen platform.
+#include "graph_filters.h"
 #include "com/registry.h"
 #include "dshow/dshow.h"
 #include "media/frame_code.h"
@@ -29,17 +30,6 @@ bool WaitFor(const std::function<bool()> &done, int ms) {
     QTest::qWait(1);
   }
   return true;
-}
-
-template <class I> ComPtr<I> FirstFilterWith(IGraphBuilder *graph) {
-  ComPtr<IEnumFilters> filters;
-  if (FAILED(graph->EnumFilters(&filters))) return nullptr;
-  ComPtr<IBaseFilter> f;
-  while (filters->Next(1, &f, nullptr) == S_OK) {
-    ComPtr<I> wanted;
-    if (SUCCEEDED(f->QueryInterface(IID_PPV_ARGS(&wanted))) && wanted) return wanted;
-  }
-  return nullptr;
 }
 
 } // namespace
