@@ -303,12 +303,13 @@ void TFormDVDPlayer::ActivateMenuButton(QObject *) {
 }
 
 // A menu without a way up (the disc's top menu, or one reached from a title) resumes
-// the title instead, where the disc keeps one to resume.
+// the title instead, where the disc keeps one to resume. Whether there is a way up is
+// known once the navigator has tried: the call waits for it (a bounded wait).
 void TFormDVDPlayer::ReturnFromMenu(QObject *) {
   if (!FilterGraph->Active()) return;
   ComPtr<IDvdControl2> dvd = DvdControl(FilterGraph);
   ComPtr<IDvdCmd> cmd;
-  if (FAILED(dvd->ReturnFromSubmenu(0, &cmd))) dvd->Resume(0, &cmd);
+  if (FAILED(dvd->ReturnFromSubmenu(DVD_CMD_FLAG_Block, &cmd))) dvd->Resume(0, &cmd);
 }
 
 // The slider takes only positions within its range: a step past an end stops there.

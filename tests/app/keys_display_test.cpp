@@ -6,6 +6,7 @@
 #include "app/Unit4.h"
 #include "controls/color_trackbar.h"
 #include "framework/checkbox.h"
+#include "support/media/frame_code.h"
 
 #include <QApplication>
 #include <QFile>
@@ -86,6 +87,14 @@ protected:
     }
     return found;
   }
+  // The frame code of the picture on the screen (-1: none): the title's frame number,
+  // 0xC002 for the root menu of title set 1.
+  int Code() {
+    const QImage picture = Picture().convertToFormat(QImage::Format_RGB32).copy(PictureArea());
+    if (picture.isNull()) return -1;
+    return testmedia::ReadFrameCode(picture.constBits(), static_cast<int>(picture.bytesPerLine()), picture.width(),
+                                    8 * picture.height() / 480);
+  }
   bool Highlighted(int button) {
     return WaitFor([&] { return Button() == ULONG(button) && HighlightOnScreen() == button; }, 5000);
   }
@@ -153,6 +162,36 @@ TEST_F(KeysDisplayTest, ArrowsWalkTheTitleMenuAndEnterStartsTheHighlightedTitle)
   Type(Form3, "Return");
   EXPECT_TRUE(WaitFor([&] { return Domain() == DVD_DOMAIN_Title && Title() == "Titolo: 2"; }))
       << Title().toStdString();
+  EXPECT_TRUE(PictureMoves());
+  EXPECT_TRUE(dialogs->messages.empty()) << dialogs->messages[0].text.toStdString();
+}
+
+// The root menu called while title 1 plays shows its picture and buttons and stays
+// there; Backspace in it (no menu above it) resumes the title where it was left.
+TEST_F(KeysDisplayTest, BackspaceInTheRootMenuCalledFromATitleResumesTheTitle) {
+  constexpr int kRootMenu = 0xC002;
+  PlayMenuDisc();
+  StartTitle(1);
+  ASSERT_TRUE(WaitFor([&] { return Code() >= 30 && Code() < 360; })) << "title 1 does not play: " << Code();
+  const int left = Code();
+  Press(FormDVDPlayer->sBitBtn10, [&] { return Domain() == DVD_DOMAIN_VideoTitleSetMenu; });
+  EXPECT_TRUE(WaitFor([&] { return Code() == kRootMenu; })) << "the root menu does not show: " << Code();
+  ASSERT_TRUE(Highlighted(1)) << "button " << Button() << ", on the screen " << HighlightOnScreen();
+  // Its pictures come to their still, which holds: the menu neither ends nor plays on.
+  EXPECT_TRUE(WaitFor([&] { return PictureStill(); }, 5000)) << "the menu's picture does not come to rest";
+  EXPECT_EQ(Domain(), DVD_DOMAIN_VideoTitleSetMenu);
+  EXPECT_EQ(Code(), kRootMenu);
+  Type(Form3, "Down");
+  EXPECT_TRUE(Highlighted(2)) << "button " << Button() << ", on the screen " << HighlightOnScreen();
+  Type(Form3, "Up");
+  EXPECT_TRUE(Highlighted(1)) << "button " << Button() << ", on the screen " << HighlightOnScreen();
+
+  Type(Form3, "BackSpace");
+  ASSERT_TRUE(WaitFor([&] { return Domain() == DVD_DOMAIN_Title; })) << "Backspace did not leave the menu";
+  // Back where it was left: the VOBU being read at the call, at most one VOBU (15
+  // pictures) before the picture then on the screen.
+  EXPECT_TRUE(WaitFor([&] { return Code() >= left - 15 && Code() < 360; })) << left << " -> " << Code();
+  EXPECT_EQ(Title(), "Titolo: 1");
   EXPECT_TRUE(PictureMoves());
   EXPECT_TRUE(dialogs->messages.empty()) << dialogs->messages[0].text.toStdString();
 }

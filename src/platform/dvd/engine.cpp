@@ -79,6 +79,7 @@ HRESULT NavEngine::Open(const std::string &path) {
   snap_.domain = NavDomain::FirstPlay;
   shown_.Clear();
   idle_ = false;
+  stillSkipDue_ = false;
   return S_OK;
 }
 
@@ -241,15 +242,7 @@ void NavEngine::ThreadMain() {
       }
       if (!WaitUntil(still_.until)) continue;
       // A timed still is over.
-      if (still_.active) {
-        still_.active = false;
-        session_->StillSkip();
-        {
-          std::lock_guard g(lock_);
-          snap_.still = false;
-        }
-        out_->Notify(EC_DVD_STILL_OFF, 0, 0);
-      }
+      LeaveStill(true);
       continue;
     }
     Step();

@@ -211,9 +211,13 @@ private:
   void UpdateButtons(bool force);
   void ShowHighlight(int button);
   void FlushAll();
+  // Ends the still on screen; `skip`: the library is told to go on past it, just before
+  // the next read (not when a jump comes first: see PrepareJump).
   void LeaveStill(bool skip);
   void AfterActivation();
   void PrepareJump();
+  // After a jump the library carried out: the still left behind is not skipped.
+  HRESULT Jumped(bool ok, HRESULT failure);
   void QueueTimeMark(REFERENCE_TIME at, LONGLONG time90k);
   void SendDueTimeMarks(REFERENCE_TIME now);
   // Title and chapter events: sent once the first picture of the next VOBU shows.
@@ -254,6 +258,7 @@ private:
   bool navSinceFlush_ = false; // a navigation packet was read since the last flush
   bool idle_ = false;          // stopped: nothing to read until a command moves the machine
   bool navPaused_ = false;     // IDvdControl2::Pause
+  bool stillSkipDue_ = false;  // the library is told to skip its still before the next read
   struct Still {
     bool active = false;
     bool forever = false;

@@ -8,8 +8,12 @@ namespace dvd {
 
 HRESULT NavEngine::Fail() { return VFW_E_DVD_OPERATION_INHIBITED; }
 
+// The still on screen ends without telling the library to skip it: a skip it was told
+// of before a jump stays pending past the jump and is spent at the next end of a cell
+// with a still, the first menu the new place reaches. A still the library still holds
+// after the jump is cleared where it comes (OnStill).
 void NavEngine::PrepareJump() {
-  LeaveStill(true);
+  LeaveStill(false);
   AfterActivation();
 }
 
@@ -19,51 +23,39 @@ void NavEngine::AfterActivation() {
   prerollUntil_ = -1;
   noProgress_ = 0;
   idle_ = false;
+  stillSkipDue_ = false;
+  // A seek's hop not yet read merges with the jump's: the new place is flushed.
+  expectSeekHop_ = false;
   if (restoreCmd_) restoreCmd_->Finish(VFW_E_DVD_CMD_CANCELLED);
   restoreCmd_.reset();
   restore_.reset();
 }
 
-HRESULT NavEngine::DoPlayTitle(int title) {
+// A refused jump leaves everything as it was, the still on screen included.
+HRESULT NavEngine::Jumped(bool ok, HRESULT failure) {
+  if (!ok) return failure;
   PrepareJump();
-  return session_->TitlePlay(title) ? S_OK : Fail();
+  return S_OK;
 }
 
-HRESULT NavEngine::DoPlayChapter(int title, int chapter) {
-  PrepareJump();
-  return session_->PartPlay(title, chapter) ? S_OK : Fail();
-}
+HRESULT NavEngine::DoPlayTitle(int title) { return Jumped(session_->TitlePlay(title), Fail()); }
 
-HRESULT NavEngine::DoNextChapter() {
-  PrepareJump();
-  return session_->NextProgram() ? S_OK : Fail();
-}
+HRESULT NavEngine::DoPlayChapter(int title, int chapter) { return Jumped(session_->PartPlay(title, chapter), Fail()); }
 
-HRESULT NavEngine::DoPrevChapter() {
-  PrepareJump();
-  return session_->PrevProgram() ? S_OK : Fail();
-}
+HRESULT NavEngine::DoNextChapter() { return Jumped(session_->NextProgram(), Fail()); }
 
-HRESULT NavEngine::DoReplayChapter() {
-  PrepareJump();
-  return session_->TopProgram() ? S_OK : Fail();
-}
+HRESULT NavEngine::DoPrevChapter() { return Jumped(session_->PrevProgram(), Fail()); }
+
+HRESULT NavEngine::DoReplayChapter() { return Jumped(session_->TopProgram(), Fail()); }
 
 HRESULT NavEngine::DoMenu(int menuId) {
   EndScan(true);
-  PrepareJump();
-  return session_->MenuCall(menuId) ? S_OK : VFW_E_DVD_MENU_DOES_NOT_EXIST;
+  return Jumped(session_->MenuCall(menuId), VFW_E_DVD_MENU_DOES_NOT_EXIST);
 }
 
-HRESULT NavEngine::DoResume() {
-  PrepareJump();
-  return session_->MenuCall(0) ? S_OK : VFW_E_DVD_NO_RESUME_INFORMATION;
-}
+HRESULT NavEngine::DoResume() { return Jumped(session_->MenuCall(0), VFW_E_DVD_NO_RESUME_INFORMATION); }
 
-HRESULT NavEngine::DoReturnFromSubmenu() {
-  PrepareJump();
-  return session_->GoUp() ? S_OK : Fail();
-}
+HRESULT NavEngine::DoReturnFromSubmenu() { return Jumped(session_->GoUp(), Fail()); }
 
 HRESULT NavEngine::DoStop() {
   EndScan(false);
@@ -135,8 +127,8 @@ HRESULT NavEngine::DoPlayAtTime(int title, LONGLONG time90k) {
     prerollUntil_ = time90k;
     return S_OK;
   }
-  PrepareJump();
   if (!session_->TitlePlay(title)) return Fail();
+  PrepareJump();
   RestoreTarget target;
   target.record.title = static_cast<BYTE>(title);
   target.record.time90k = time90k;
@@ -149,9 +141,9 @@ HRESULT NavEngine::DoPlayAtTime(int title, LONGLONG time90k) {
 
 HRESULT NavEngine::DoRestore(const StateRecord &r) {
   EndScan(true);
-  PrepareJump();
   if (r.domain == static_cast<BYTE>(NavDomain::Title)) {
     if (!session_->ProgramPlay(r.title, r.pgcn, r.pgn) && !session_->PartPlay(r.title, r.chapter)) return Fail();
+    PrepareJump();
     restore_ = RestoreTarget{r, true};
     restorePhase_ = 0;
     restoreCmd_ = currentCmd_;
@@ -160,7 +152,7 @@ HRESULT NavEngine::DoRestore(const StateRecord &r) {
   if (r.domain == static_cast<BYTE>(NavDomain::VideoManagerMenu) ||
       r.domain == static_cast<BYTE>(NavDomain::TitleSetMenu)) {
     // Menus cannot be resumed exactly: the title menu is the way back in.
-    return session_->MenuCall(2) ? S_OK : VFW_E_DVD_MENU_DOES_NOT_EXIST;
+    return Jumped(session_->MenuCall(2), VFW_E_DVD_MENU_DOES_NOT_EXIST);
   }
   return S_OK;
 }

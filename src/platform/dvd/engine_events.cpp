@@ -239,9 +239,14 @@ void NavEngine::ShowHighlight(int button) {
 
 void NavEngine::OnStill(int seconds) {
   if (!navSinceFlush_) {
-    // The still of the cell left behind: a jump ran while the decoders were draining
-    // for it (a paused graph holds the drain), and nothing of the new place was read.
-    session_->StillSkip();
+    // The still of the cell left behind: a jump ran once the library had reached it
+    // (while the decoders drained for it, or during it) and nothing of the new place
+    // was read; or the reading starts again at a still. Skipping it would not do: the
+    // library keeps a skip until the next end of a cell with a still and spends it
+    // there, so a menu reached within the new place's first cell would end at once
+    // (and, with no command after it, stop the machine). Starting the program the
+    // machine is in again clears the old still and keeps that of the new place.
+    if (!session_->TopProgram()) session_->StillSkip();
     return;
   }
   out_->Drain();
@@ -265,7 +270,7 @@ void NavEngine::OnStill(int seconds) {
 void NavEngine::LeaveStill(bool skip) {
   if (!still_.active) return;
   still_.active = false;
-  if (skip) session_->StillSkip();
+  if (skip) stillSkipDue_ = true;
   {
     std::lock_guard g(lock_);
     snap_.still = false;

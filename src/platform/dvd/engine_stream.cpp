@@ -37,6 +37,10 @@ void NavEngine::Step() {
     DeliverPending();
     return;
   }
+  if (stillSkipDue_) {
+    stillSkipDue_ = false;
+    session_->StillSkip();
+  }
   NavEvent ev = session_->Next();
   if (++noProgress_ > kMaxNoProgress) {
     // A disc whose program goes round without ever showing a picture.

@@ -329,6 +329,71 @@ TEST(DvdNavigator, MenusTitlesChaptersAndTime) {
   EXPECT_EQ(chapters, 2u);
 }
 
+// A menu reached from a title, or from another menu's still, shows its own still with
+// its buttons and stays there until told; the title resumes from it. The navigation
+// library keeps a still that was skipped before a jump pending for the next cell end,
+// where it would end a menu with no post command: the machine would stop.
+TEST(DvdNavigator, MenusCalledFromTitlesAndStillsStayOnTheirStills) {
+  NEED_DISCS();
+  FakeClasses fakes;
+  DvdGraph g("ntsc_menu");
+  ASSERT_EQ(g.Run(), S_OK);
+  ASSERT_GE(UntilStill(g), 0);
+  // At the menu's still, with its buttons, and still there after a while.
+  auto inMenu = [&](DVD_DOMAIN expected, int from, const char *what) {
+    SCOPED_TRACE(what);
+    ASSERT_GE(g.WaitFor(EC_DVD_DOMAIN_CHANGE, P1(expected), from), 0);
+    ASSERT_GE(UntilStill(g, from), 0);
+    EXPECT_EQ(g.WaitFor(EC_DVD_PLAYBACK_STOPPED, nullptr, from, 1.0), -1) << "the menu ended in a stop";
+    DVD_DOMAIN domain{};
+    EXPECT_EQ(g.info->GetCurrentDomain(&domain), S_OK);
+    EXPECT_EQ(domain, expected);
+    ULONG available = 0, current = 0;
+    EXPECT_EQ(g.info->GetCurrentButton(&available, &current), S_OK);
+    EXPECT_EQ(available, 4u);
+    EXPECT_EQ(current, 1u);
+  };
+  auto playing = [&](ULONG chapter, int from) {
+    ULONG t = 0, c = 0;
+    EXPECT_TRUE(WaitFor([&] { return TitleSeconds(g.info.Get(), &t, &c) > 0.5 && t == 1 && c == chapter; }, 5000))
+        << "title " << t << " chapter " << c;
+    EXPECT_EQ(g.WaitFor(EC_DVD_PLAYBACK_STOPPED, nullptr, from, 0), -1);
+  };
+
+  // Title 1 from the title menu's still by number, then the root menu in its first cell.
+  int from = g.Count();
+  ASSERT_EQ(g.dvd->PlayTitle(1, 0, nullptr), S_OK);
+  ASSERT_GE(g.WaitFor(EC_DVD_CHAPTER_START, P1(1), from), 0);
+  playing(1, from);
+  from = g.Count();
+  ASSERT_EQ(g.dvd->ShowMenu(DVD_MENU_Root, 0, nullptr), S_OK);
+  inMenu(DVD_DOMAIN_VideoTitleSetMenu, from, "root menu from title 1");
+
+  // From that still to the title menu, and from its still back to the root menu.
+  from = g.Count();
+  ASSERT_EQ(g.dvd->ShowMenu(DVD_MENU_Title, 0, nullptr), S_OK);
+  inMenu(DVD_DOMAIN_VideoManagerMenu, from, "title menu from the root menu");
+  from = g.Count();
+  ASSERT_EQ(g.dvd->ShowMenu(DVD_MENU_Root, 0, nullptr), S_OK);
+  inMenu(DVD_DOMAIN_VideoTitleSetMenu, from, "root menu from the title menu");
+
+  // A chapter by number from the menu's still, the root menu again, and Resume.
+  from = g.Count();
+  ASSERT_EQ(g.dvd->PlayChapterInTitle(1, 2, 0, nullptr), S_OK);
+  ASSERT_GE(g.WaitFor(EC_DVD_CHAPTER_START, P1(2), from), 0);
+  playing(2, from);
+  from = g.Count();
+  ASSERT_EQ(g.dvd->ShowMenu(DVD_MENU_Root, 0, nullptr), S_OK);
+  inMenu(DVD_DOMAIN_VideoTitleSetMenu, from, "root menu from chapter 2");
+  from = g.Count();
+  EXPECT_EQ(g.dvd->ReturnFromSubmenu(DVD_CMD_FLAG_Block, nullptr), VFW_E_DVD_OPERATION_INHIBITED); // none above
+  ASSERT_EQ(g.dvd->Resume(0, nullptr), S_OK);
+  ASSERT_GE(g.WaitFor(EC_DVD_DOMAIN_CHANGE, P1(DVD_DOMAIN_Title), from), 0);
+  playing(2, from);
+  const double resumed = TitleSeconds(g.info.Get());
+  EXPECT_GE(resumed, 4.0); // chapter 2 starts at 4 s: not from the top of the title
+}
+
 TEST(DvdNavigator, PointingFollowsThePictureRectangle) {
   NEED_DISCS();
   {
