@@ -65,7 +65,7 @@ protected:
     PlayTest::TearDown();
   }
   FILTER_STATE GraphState() { return dvd.last->audio->State(); }
-  ScriptedDvdControl *Navigator() { return dvd.last->control.Get(); }
+  ScriptedNavigator *Navigator() { return dvd.last->navigator.Get(); }
   bool FullScreen() { return Form3->VideoWindow->FullScreen(); }
 };
 

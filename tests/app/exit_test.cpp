@@ -14,11 +14,14 @@ class ExitTest : public PlayerTest {
 protected:
   void SetUp() override {
     PlayerTest::SetUp();
+    // A graph that renders nothing, with no navigator interfaces.
+    dvd.script.renderResult = E_NOTIMPL;
+    dvd.script.controlAvailable = dvd.script.infoAvailable = false;
     FormDVDPlayer->FilterGraph->SetActive(true);
     trace.clear();
   }
   Trace trace;
-  ScopedScriptedDvd dvd{&trace};
+  ScopedScriptedDvd<ScriptedGraphDvd> dvd{&trace};
 };
 
 const Trace kTeardown = {"Stop", "RemoveFilter Navigator", "SetNotifyFlags 1", "SetLogFile 0", "builder released",
@@ -87,7 +90,7 @@ TEST_F(PlayerTest, TheInformationBoxRunsModallyUntilOk) {
 // with the error icon, captioned with the title, ending in a full stop. Exit goes on
 // after it: the graph is still released and the program still ends.
 TEST_F(ExitTest, AGraphThatFailsToStopIsReportedAndExitStillEnds) {
-  dvd.last->graph->stopResult = E_FAIL;
+  dvd.last->scripted->stopResult = E_FAIL;
   FormDVDPlayer->ExitMenu->trigger();
   ASSERT_EQ(dialogs->messages.size(), 1u);
   const RecordedMessage &box = dialogs->messages[0];
@@ -100,7 +103,7 @@ TEST_F(ExitTest, AGraphThatFailsToStopIsReportedAndExitStillEnds) {
 }
 
 TEST_F(ExitTest, ClosingThePanelWithAGraphThatFailsToStopStillEnds) {
-  dvd.last->graph->stopResult = E_FAIL;
+  dvd.last->scripted->stopResult = E_FAIL;
   FormDVDPlayer->Show();
   FormDVDPlayer->Close();
   EXPECT_EQ(dialogs->messages.size(), 1u);

@@ -46,11 +46,12 @@ TEST_F(PlayTest, ResumingWithoutTheNavigatorsControlReportsInterfaceNotSupported
 }
 
 TEST_F(PlayTest, AfterAFailedRenderPlayDoesNotRetryButOpenDoes) {
-  dvd.script.result = S_FALSE;
+  dvd.script.renderResult = S_FALSE;
   dvd.script.status.bDvdVolUnknown = TRUE;
   Play();
   ASSERT_EQ(dialogs->messages.size(), 1u);
-  dvd.script = {};
+  dvd.script.renderResult = S_OK;
+  dvd.script.status = {};
   trace.clear();
 
   Play(); // the empty graph is resumed
@@ -59,7 +60,7 @@ TEST_F(PlayTest, AfterAFailedRenderPlayDoesNotRetryButOpenDoes) {
 
   trace.clear();
   Open(kChosen);
-  EXPECT_EQ(trace, Then({"builder released", "Render " + kChosen.toStdString() + " 1"}, kStarted));
+  EXPECT_EQ(trace, Then({"builder released", "RenderDvdVideoVolume " + kChosen.toStdString() + " 1"}, kStarted));
   EXPECT_EQ(dvd.created, 2);
   EXPECT_EQ(dvd.last->paths, std::vector<std::u16string>{kChosen.toStdU16String()});
   EXPECT_EQ(dialogs->messages.size(), 1u);
@@ -85,17 +86,17 @@ TEST_F(PlayTest, OpenWhileADiscPlaysTearsItDownFirstAndDoesNotShowTheVideoWindow
   PlayingDisc();
   Form3->Hide();
   Open(kChosen);
-  EXPECT_EQ(Steps(), Then({"graph cleared", "builder released", "Render " + kChosen.toStdString() + " 1"}, kStarted));
+  EXPECT_EQ(Steps(), Then({"graph cleared", "builder released", "RenderDvdVideoVolume " + kChosen.toStdString() + " 1"}, kStarted));
   EXPECT_EQ(dvd.created, 2);
   EXPECT_TRUE(dvd.last->audio->InGraph());
   EXPECT_FALSE(Form3->isVisible());
 
   // A chosen volume that does not render leaves nothing playing.
-  dvd.script.result = S_FALSE;
+  dvd.script.renderResult = S_FALSE;
   dvd.script.status.bDvdVolInvalid = TRUE;
   trace.clear();
   Open(kChosen);
-  EXPECT_EQ(Steps(), (Trace{"graph cleared", "builder released", "Render " + kChosen.toStdString() + " 1",
+  EXPECT_EQ(Steps(), (Trace{"graph cleared", "builder released", "RenderDvdVideoVolume " + kChosen.toStdString() + " 1",
                             "box Errore", "graph cleared"}));
   EXPECT_FALSE(Form3->isVisible());
 }
@@ -115,13 +116,13 @@ TEST_F(PlayTest, ThePlayControlsAndFileOpenRunTheirCommands) {
     Form3->Hide();
     trace.clear();
     use();
-    EXPECT_EQ(trace, Then({"Render (none) 1"}, kStarted));
+    EXPECT_EQ(trace, Then({"RenderDvdVideoVolume (none) 1"}, kStarted));
     EXPECT_TRUE(Form3->isVisible());
   }
   trace.clear();
   dialogs->openAnswers.push_back(kChosen);
   FormDVDPlayer->OpenMenu->trigger();
-  EXPECT_EQ(Steps(), Then({"graph cleared", "builder released", "Render " + kChosen.toStdString() + " 1"}, kStarted));
+  EXPECT_EQ(Steps(), Then({"graph cleared", "builder released", "RenderDvdVideoVolume " + kChosen.toStdString() + " 1"}, kStarted));
   EXPECT_TRUE(dialogs->messages.empty());
 }
 

@@ -17,6 +17,7 @@ protected:
   static void SetUpTestSuite() { RegisterGraphClasses(); }
   void SetUp() override {
     PlayerTest::SetUp();
+    dvd.script.infoAvailable = false; // the player's commands need the navigator's control only
     dialogs->onMessageBox = [this](const RecordedMessage &box) { trace.push_back("box " + box.caption.toStdString()); };
   }
   void TearDown() override {

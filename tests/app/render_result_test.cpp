@@ -32,7 +32,7 @@ protected:
     Graph()->ClearGraph();
     Graph()->SetActive(false);
     Form3->Hide();
-    dvd.script.result = result;
+    dvd.script.renderResult = result;
     dvd.script.status = status;
     dialogs->messages.clear();
     trace.clear();
@@ -51,9 +51,9 @@ protected:
 
 TEST_F(RenderResultTest, AFullRenderPlaysThenSwitchesParentalNoticesOffAndTimeEventsOn) {
   Play();
-  EXPECT_EQ(Steps(), (Trace{"Render (none) 1", "Audio runs", "SetOption 2 0", "SetOption 3 -1"}));
+  EXPECT_EQ(Steps(), (Trace{"RenderDvdVideoVolume (none) 1", "Audio runs", "SetOption 2 0", "SetOption 3 -1"}));
   EXPECT_TRUE(dialogs->messages.empty());
-  EXPECT_TRUE(dvd.last->navigator->InGraph());
+  EXPECT_TRUE(dvd.last->navigatorFilter->InGraph());
   EXPECT_TRUE(dvd.last->audio->InGraph());
   EXPECT_TRUE(Form3->isVisible());
   // The slider's volume (4000) was handed to the engine before any graph existed; it
@@ -82,7 +82,7 @@ TEST_F(RenderResultTest, EachStatusConditionAloneShowsItsMessageThenClearsTheGra
     c.set(status);
     PlayAnswering(S_FALSE, status);
     EXPECT_EQ(Shown(), (Boxes{{c.text, c.caption}}));
-    EXPECT_EQ(Steps(), (Trace{"Render (none) 1", "box " + c.caption.toStdString(), "graph cleared"}));
+    EXPECT_EQ(Steps(), (Trace{"RenderDvdVideoVolume (none) 1", "box " + c.caption.toStdString(), "graph cleared"}));
     EXPECT_TRUE(Graph()->Active());
     EXPECT_TRUE(Form3->isVisible());
   }
@@ -102,7 +102,7 @@ TEST_F(RenderResultTest, AllStatusConditionsTogetherShowSixMessagesInTheirOrder)
                             {kS4, "Error"},
                             {kS5, "Error"},
                             {kS6, "Error"}}));
-  EXPECT_EQ(Steps(), (Trace{"Render (none) 1", "box Errore", "box Errore", "box Errore", "box Error", "box Error",
+  EXPECT_EQ(Steps(), (Trace{"RenderDvdVideoVolume (none) 1", "box Errore", "box Errore", "box Errore", "box Error", "box Error",
                             "box Error", "graph cleared"}));
   EXPECT_TRUE(Form3->isVisible());
 }
@@ -114,7 +114,7 @@ TEST_F(RenderResultTest, APartialRenderWithNoConditionClearsTheGraphSilently) {
   status.iNumStreamsFailed = -1;      // a count: only above zero means failed streams
   PlayAnswering(S_FALSE, status);
   EXPECT_TRUE(dialogs->messages.empty());
-  EXPECT_EQ(Steps(), (Trace{"Render (none) 1", "graph cleared"}));
+  EXPECT_EQ(Steps(), (Trace{"RenderDvdVideoVolume (none) 1", "graph cleared"}));
   EXPECT_TRUE(Graph()->Active()); // an empty graph stays
   EXPECT_TRUE(Form3->isVisible());
 }
@@ -122,7 +122,7 @@ TEST_F(RenderResultTest, APartialRenderWithNoConditionClearsTheGraphSilently) {
 TEST_F(RenderResultTest, AnotherSuccessCodeClearsTheGraphWithoutAMessage) {
   PlayAnswering(2);
   EXPECT_TRUE(dialogs->messages.empty());
-  EXPECT_EQ(Steps(), (Trace{"Render (none) 1", "graph cleared"}));
+  EXPECT_EQ(Steps(), (Trace{"RenderDvdVideoVolume (none) 1", "graph cleared"}));
   EXPECT_TRUE(Form3->isVisible());
 }
 
@@ -158,8 +158,8 @@ TEST_F(RenderResultTest, ABuilderFailureGoesToTheGeneralErrorHandlerAndLeavesThe
   EXPECT_TRUE(box.text.endsWith("($8004027B).")) << box.text.toStdString();
   EXPECT_EQ(box.caption, "Quovadel DVD");
   EXPECT_EQ(box.flags, unsigned(MB_OK | MB_ICONERROR));
-  EXPECT_EQ(Steps(), (Trace{"Render (none) 1", "box Quovadel DVD"}));
-  EXPECT_TRUE(dvd.last->navigator->InGraph()); // not cleared
+  EXPECT_EQ(Steps(), (Trace{"RenderDvdVideoVolume (none) 1", "box Quovadel DVD"}));
+  EXPECT_TRUE(dvd.last->navigatorFilter->InGraph()); // not cleared
   EXPECT_TRUE(Graph()->Active());
   EXPECT_FALSE(Form3->isVisible());
 }

@@ -4,7 +4,6 @@
 #include "dshow/uuids.h"
 #include "framework/application.h"
 
-
 ScriptedGraph::ScriptedGraph(Trace *trace) : trace(trace) {}
 
 ScriptedGraph::~ScriptedGraph() {
@@ -73,32 +72,18 @@ HRESULT ScriptedGraph::SetNotifyFlags(LONG flags) {
   return S_OK;
 }
 
-ScriptedDvdBuilder::ScriptedDvdBuilder(Trace *trace) : trace(trace) {
+namespace {
+ComPtr<ScriptedGraph> WithNavigator(Trace *trace) {
+  ComPtr<ScriptedGraph> graph;
   graph.Attach(new ScriptedGraph(trace));
   ComPtr<IBaseFilter> navigator;
   navigator.Attach(new ScriptedFilter("Navigator", trace));
   graph->filters.push_back(navigator);
+  return graph;
 }
+} // namespace
 
-ScriptedDvdBuilder::~ScriptedDvdBuilder() { trace->push_back("builder released"); }
-
-HRESULT ScriptedDvdBuilder::GetFiltergraph(IGraphBuilder **out) {
-  *out = graph.Get();
-  (*out)->AddRef();
-  return S_OK;
-}
-
-HRESULT ScriptedDvdBuilder::GetDvdInterface(REFIID, void **object) {
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ScopedScriptedDvd::ScopedScriptedDvd(Trace *trace) : trace_(trace) {
-  registration_.emplace(CLSID_DvdGraphBuilder, [this](REFIID iid, void **object) -> HRESULT {
-    auto *builder = new ScriptedDvdBuilder(trace_);
-    last = builder;
-    HRESULT hr = builder->QueryInterface(iid, object);
-    builder->Release();
-    return hr;
-  });
+ScriptedGraphDvd::ScriptedGraphDvd(Trace *trace, const DvdScript *script)
+    : ScriptedDvdBuilder(trace, script, WithNavigator(trace)) {
+  scripted = static_cast<ScriptedGraph *>(graph.Get());
 }

@@ -1,18 +1,17 @@
-// A DVD graph builder and graph manager that write their calls to a trace, for the
-// player's tests: CLSID_DvdGraphBuilder is replaced by ScriptedDvd for a test's scope.
+// A graph manager that writes its calls to a trace, under the shared scripted DVD
+// builder, for the player's tests: CLSID_DvdGraphBuilder is replaced by
+// ScopedScriptedDvd<ScriptedGraphDvd> for a test's scope.
 #pragma once
 
 #include "com/registry.h"
 #include "dshow/control.h"
 #include "dshow/dvd.h"
 #include "dshow/strmif.h"
+#include "support/dvd/scripted_dvd.h"
 #include "support/graph_stub.h"
 
-#include <optional>
 #include <string>
 #include <vector>
-
-using Trace = std::vector<std::string>;
 
 class ScriptedFilter : public ComObject<IBaseFilter> {
 public:
@@ -69,27 +68,9 @@ public:
   HRESULT stopResult = S_OK;
 };
 
-class ScriptedDvdBuilder : public ComObject<IDvdGraphBuilder> {
+// The shared scripted DVD builder over a ScriptedGraph that holds one filter "Navigator".
+class ScriptedGraphDvd : public ScriptedDvdBuilder {
 public:
-  explicit ScriptedDvdBuilder(Trace *trace);
-  ~ScriptedDvdBuilder() override;
-  HRESULT QueryInterface(REFIID iid, void **object) override { return QueryFrom<IDvdGraphBuilder>(iid, object); }
-  HRESULT GetFiltergraph(IGraphBuilder **graph) override;
-  HRESULT GetDvdInterface(REFIID, void **object) override;
-  HRESULT RenderDvdVideoVolume(LPCWSTR, DWORD, AM_DVD_RENDERSTATUS *) override { return E_NOTIMPL; }
-
-  Trace *trace;
-  ComPtr<ScriptedGraph> graph;
-};
-
-// Replaces the DVD graph builder for a scope; each creation makes a new builder over a
-// new graph with one filter "Navigator", reachable as `last`.
-class ScopedScriptedDvd {
-public:
-  explicit ScopedScriptedDvd(Trace *trace);
-  ScriptedDvdBuilder *last = nullptr;
-
-private:
-  Trace *trace_;
-  std::optional<ScopedClassRegistration> registration_;
+  ScriptedGraphDvd(Trace *trace, const DvdScript *script);
+  ComPtr<ScriptedGraph> scripted; // the graph, as scripted
 };

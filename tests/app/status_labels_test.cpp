@@ -24,7 +24,7 @@ TEST_F(StatusLabelsTest, TheLabelsShowTheirDesignCaptionsUntilTheFirstEvents) {
   EXPECT_EQ(Chapter(), "Capitolo:");
   EXPECT_EQ(Title(), "Titolo:");
   EXPECT_EQ(Time(), "Tempo:");
-  dvd.script.result = S_FALSE; // a render that fails changes nothing
+  dvd.script.renderResult = S_FALSE; // a render that fails changes nothing
   Play();
   EXPECT_EQ(Chapter(), "Capitolo:");
   EXPECT_EQ(Title(), "Titolo:");
@@ -85,7 +85,7 @@ TEST_F(StatusLabelsTest, TheLabelsKeepTheirLastValuesAfterStopAndAFailedOpen) {
   QCoreApplication::processEvents();
   EXPECT_EQ((QStringList{Chapter(), Title(), Time()}), last);
 
-  dvd.script.result = S_FALSE;
+  dvd.script.renderResult = S_FALSE;
   dvd.script.status.bDvdVolInvalid = TRUE;
   Open("/media/other/VIDEO_TS/VIDEO_TS.IFO");
   QCoreApplication::processEvents();

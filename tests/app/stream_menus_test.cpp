@@ -96,9 +96,9 @@ ComPtr<StreamInfoFake> AuthoredTitle() {
 }
 
 // A control interface that writes the stream commands with their arguments.
-class StreamControl : public ScriptedDvdControl {
+class StreamControl : public ScriptedNavigator {
 public:
-  explicit StreamControl(Trace *trace) : ScriptedDvdControl(trace), trace_(trace) {}
+  explicit StreamControl(Trace *trace) : ScriptedNavigator(trace), trace_(trace) {}
   HRESULT SelectAudioStream(ULONG s, DWORD f, IDvdCmd **) override { return Write("audio", s, f); }
   HRESULT SelectSubpictureStream(ULONG s, DWORD f, IDvdCmd **) override { return Write("subpicture", s, f); }
   HRESULT SetSubpictureState(BOOL on, DWORD f, IDvdCmd **) override { return Write("display", on, f); }

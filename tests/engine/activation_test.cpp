@@ -164,7 +164,7 @@ TEST_F(EngineTest, MissingGraphOrBuilderRaisesAndLeavesTheComponentInactive) {
     EXPECT_FALSE(fg.Active());
   }
   UseFakeDvdBuilder();
-  dvd->graphResult = E_OUTOFMEMORY;
+  dvd->script.graphResult = E_OUTOFMEMORY;
   fg.SetMode(gmDVD);
   EXPECT_THROW(fg.SetActive(true), EDirectShowException);
   EXPECT_FALSE(fg.Active());

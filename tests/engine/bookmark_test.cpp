@@ -39,10 +39,10 @@ private:
 };
 
 // A navigator whose state is missing (a failure code) or writes itself with a result.
-class StateNavigator : public FakeNavigator {
+class StateNavigator : public ScriptedNavigator {
 public:
   StateNavigator(Trace *trace, HRESULT stateResult, HRESULT saveResult)
-      : FakeNavigator(trace), stateResult_(stateResult), saveResult_(saveResult) {}
+      : ScriptedNavigator(trace), stateResult_(stateResult), saveResult_(saveResult) {}
   HRESULT GetState(IDvdState **state) override {
     *state = nullptr;
     trace->push_back("GetState");

@@ -9,27 +9,6 @@ constexpr CLSID CLSID_TestAudio = {0x5E57F11E, 0x0002, 0x4000, {0x80, 0, 0, 0, 0
 std::string Narrow(LPCWSTR text) { return text ? QString::fromUtf16(text).toStdString() : "(none)"; }
 } // namespace
 
-std::string IidName(REFIID iid) {
-  static const std::pair<const IID *, const char *> names[] = {
-      {&IID_IUnknown, "IUnknown"},
-      {&IID_IFilterGraph, "IFilterGraph"},
-      {&IID_IGraphBuilder, "IGraphBuilder"},
-      {&IID_IFilterGraph2, "IFilterGraph2"},
-      {&IID_IMediaControl, "IMediaControl"},
-      {&IID_IMediaEventEx, "IMediaEventEx"},
-      {&IID_IMediaSeeking, "IMediaSeeking"},
-      {&IID_IBasicAudio, "IBasicAudio"},
-      {&IID_IObjectWithSite, "IObjectWithSite"},
-      {&IID_IDvdGraphBuilder, "IDvdGraphBuilder"},
-      {&IID_IDvdControl2, "IDvdControl2"},
-      {&IID_IDvdInfo2, "IDvdInfo2"},
-      {&IID_ICaptureGraphBuilder2, "ICaptureGraphBuilder2"},
-  };
-  for (const auto &[id, name] : names)
-    if (*id == iid) return name;
-  return GuidToString(iid);
-}
-
 HRESULT TestMember::QueryInterface(REFIID iid, void **object) {
   if (!object) return E_POINTER;
   *object = nullptr;
@@ -82,50 +61,6 @@ ComPtr<TestAudioRenderer> TestAudioRenderer::Make() {
   ComPtr<TestAudioRenderer> f;
   f.Attach(new TestAudioRenderer);
   return f;
-}
-
-HRESULT FakeNavigator::GetAudioLanguage(ULONG stream, LCID *language) {
-  trace->push_back("GetAudioLanguage " + std::to_string(stream));
-  *language = 0x400 + stream;
-  return languageResult;
-}
-
-HRESULT FakeNavigator::GetSubpictureLanguage(ULONG stream, LCID *language) {
-  trace->push_back("GetSubpictureLanguage " + std::to_string(stream));
-  *language = 0x800 + stream;
-  return languageResult;
-}
-
-FakeDvdBuilder::FakeDvdBuilder(Trace *trace) : trace(trace) {
-  navigator.Attach(new FakeNavigator(trace));
-  CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                   reinterpret_cast<void **>(&graph));
-}
-
-HRESULT FakeDvdBuilder::QueryInterface(REFIID iid, void **object) {
-  if (iid != IID_IUnknown) trace->push_back("builder.QueryInterface " + IidName(iid));
-  return QueryFrom<IDvdGraphBuilder>(iid, object);
-}
-
-HRESULT FakeDvdBuilder::GetFiltergraph(IGraphBuilder **out) {
-  if (FAILED(graphResult)) return graphResult;
-  return graph.CopyTo(out);
-}
-
-HRESULT FakeDvdBuilder::GetDvdInterface(REFIID iid, void **object) {
-  trace->push_back("builder.GetDvdInterface " + IidName(iid));
-  *object = nullptr;
-  if (iid == IID_IDvdInfo2) return navigator->QueryInterface(iid, object);
-  return E_NOINTERFACE;
-}
-
-HRESULT FakeDvdBuilder::RenderDvdVideoVolume(LPCWSTR path, DWORD flags, AM_DVD_RENDERSTATUS *status) {
-  trace->push_back("RenderDvdVideoVolume " + Narrow(path) + " " + std::to_string(flags));
-  if (FAILED(renderResult)) return renderResult;
-  graph->AddFilter(audio.Get(), u"Audio Renderer");
-  *status = AM_DVD_RENDERSTATUS{};
-  status->bDvdVolUnknown = renderResult == S_FALSE;
-  return renderResult;
 }
 
 HRESULT FakeCaptureBuilder::QueryInterface(REFIID iid, void **object) {

@@ -1,23 +1,20 @@
 // Test doubles for the filter graph component: members and listeners that write a
-// trace, small filters on the platform's filter base, a DVD graph builder and a
-// capture graph builder over a real graph manager, and a scripted graph for results
-// the real one cannot be made to give.
+// trace, small filters on the platform's filter base, a capture graph builder over a
+// real graph manager, and a scripted graph for results the real one cannot be made to
+// give. The DVD graph builder is the shared scripted one (support/dvd).
 #pragma once
 
 #include "com/registry.h"
 #include "dshow/dshow.h"
 #include "engine/graph_interfaces.h"
 #include "graph/filter_base.h"
+#include "support/dvd/scripted_dvd.h"
 #include "support/graph_stub.h"
 
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
-
-using Trace = std::vector<std::string>;
-
-std::string IidName(REFIID iid);
 
 // A component that is both graph member (contributing `filter`) and listener, like
 // the video window. Counting is component-style.
@@ -105,54 +102,6 @@ public:
 
 private:
   TestAudioRenderer();
-};
-
-// The navigator's information interface: languages 0x400 + stream (audio) and
-// 0x800 + stream (subpicture).
-class FakeNavigator : public ComObject<IDvdInfo2> {
-public:
-  explicit FakeNavigator(Trace *trace) : trace(trace) {}
-  HRESULT QueryInterface(REFIID iid, void **object) override { return QueryFrom<IDvdInfo2>(iid, object); }
-  HRESULT GetAudioLanguage(ULONG stream, LCID *language) override;
-  HRESULT GetSubpictureLanguage(ULONG stream, LCID *language) override;
-  HRESULT GetCurrentDomain(DVD_DOMAIN *) override { return E_NOTIMPL; }
-  HRESULT GetCurrentLocation(DVD_PLAYBACK_LOCATION2 *) override { return E_NOTIMPL; }
-  HRESULT GetTotalTitleTime(DVD_HMSF_TIMECODE *, ULONG *) override { return E_NOTIMPL; }
-  HRESULT GetCurrentButton(ULONG *, ULONG *) override { return E_NOTIMPL; }
-  HRESULT GetCurrentAngle(ULONG *, ULONG *) override { return E_NOTIMPL; }
-  HRESULT GetCurrentAudio(ULONG *, ULONG *) override { return E_NOTIMPL; }
-  HRESULT GetCurrentSubpicture(ULONG *, ULONG *, BOOL *) override { return E_NOTIMPL; }
-  HRESULT GetCurrentUOPS(ULONG *) override { return E_NOTIMPL; }
-  HRESULT GetDVDVolumeInfo(ULONG *, ULONG *, DVD_DISC_SIDE *, ULONG *) override { return E_NOTIMPL; }
-  HRESULT GetNumberOfChapters(ULONG, ULONG *) override { return E_NOTIMPL; }
-  HRESULT GetDVDDirectory(LPWSTR, ULONG, ULONG *) override { return E_NOTIMPL; }
-  HRESULT IsAudioStreamEnabled(ULONG, BOOL *) override { return E_NOTIMPL; }
-  HRESULT GetDiscID(LPCWSTR, ULONGLONG *) override { return E_NOTIMPL; }
-  HRESULT GetState(IDvdState **) override { return E_NOTIMPL; }
-  HRESULT GetButtonAtPosition(POINT, ULONG *) override { return E_NOTIMPL; }
-  HRESULT GetButtonRect(ULONG, RECT *) override { return E_NOTIMPL; }
-  HRESULT GetAudioAttributes(ULONG, DVD_AudioAttributes *) override { return E_NOTIMPL; }
-
-  Trace *trace;
-  HRESULT languageResult = S_OK;
-};
-
-// A DVD graph builder over a real graph manager. Rendering adds an audio renderer
-// and reports `renderResult` (the status record says "no volume" for S_FALSE).
-class FakeDvdBuilder : public ComObject<IDvdGraphBuilder> {
-public:
-  explicit FakeDvdBuilder(Trace *trace);
-  HRESULT QueryInterface(REFIID iid, void **object) override;
-  HRESULT GetFiltergraph(IGraphBuilder **graph) override;
-  HRESULT GetDvdInterface(REFIID iid, void **object) override;
-  HRESULT RenderDvdVideoVolume(LPCWSTR path, DWORD flags, AM_DVD_RENDERSTATUS *status) override;
-
-  Trace *trace;
-  ComPtr<IGraphBuilder> graph;
-  ComPtr<FakeNavigator> navigator;
-  ComPtr<TestAudioRenderer> audio = TestAudioRenderer::Make();
-  HRESULT graphResult = S_OK;
-  HRESULT renderResult = S_OK;
 };
 
 class FakeCaptureBuilder : public ComObject<ICaptureGraphBuilder2> {

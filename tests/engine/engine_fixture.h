@@ -27,9 +27,14 @@ protected:
     Application().SetExceptionHook(nullptr);
   }
 
-  // Makes CLSID_DvdGraphBuilder give `dvd`, a fake over a real graph manager.
+  // Makes CLSID_DvdGraphBuilder give `dvd`, the scripted builder over a real graph
+  // manager: it writes the queries it answers, offers the navigator's information but
+  // not its control, and rendering adds `dvdAudio`.
   void UseFakeDvdBuilder() {
-    dvd.Attach(new FakeDvdBuilder(&trace));
+    dvd.Attach(new ScriptedDvdBuilder(&trace));
+    dvd->script.traceQueries = true;
+    dvd->script.controlAvailable = false;
+    dvd->rendered = {{dvdAudio, u"Audio Renderer"}};
     dvdClass.emplace(CLSID_DvdGraphBuilder, FactoryOf(dvd, &trace, "DVD builder"));
   }
   void ActivateDvd() {
@@ -55,7 +60,8 @@ protected:
 
   Trace trace;
   std::vector<std::string> errors;
-  ComPtr<FakeDvdBuilder> dvd;
+  ComPtr<ScriptedDvdBuilder> dvd;
+  ComPtr<TestAudioRenderer> dvdAudio = TestAudioRenderer::Make();
   std::optional<ScopedClassRegistration> dvdClass;
   // Members and listeners outlive the component, as they must.
   TestMember m1{"m1", &trace, TestFilter::Make("m1", true, false, &trace)};

@@ -32,28 +32,29 @@ TEST_F(EngineTest, AVolumeSetBeforeAnyGraphReachesTheRendererRightAfterRendering
   AM_DVD_RENDERSTATUS status = Marked();
   EXPECT_EQ(fg.RenderDvdVolume(status, u"", AM_DVD_HWDEC_PREFER), S_OK);
   EXPECT_THAT(Calls(), ElementsAre("l.ControlNotify 5 1", "RenderDvdVideoVolume (none) 1", "l.ControlNotify 6 1"));
-  EXPECT_THAT(dvd->audio->volumes, ElementsAre(-995));
-  EXPECT_THAT(dvd->audio->balances, ElementsAre(0));
-  EXPECT_THAT(dvd->audio->rates, ElementsAre(1.0));
+  EXPECT_THAT(dvdAudio->volumes, ElementsAre(-995));
+  EXPECT_THAT(dvdAudio->balances, ElementsAre(0));
+  EXPECT_THAT(dvdAudio->rates, ElementsAre(1.0));
   EXPECT_EQ(status.bDvdVolUnknown, FALSE);
 }
 
 TEST_F(EngineTest, SFalseIsReturnedWithTheStatusAfterTheRenderedNotice) {
   fg.AddListener(&l);
   ActivateDvd();
-  dvd->renderResult = S_FALSE;
+  dvd->script.renderResult = S_FALSE;
+  dvd->script.status.bDvdVolUnknown = TRUE;
   AM_DVD_RENDERSTATUS status = Marked();
   EXPECT_EQ(fg.RenderDvdVolume(status, u"/discs/VIDEO_TS/VIDEO_TS.IFO", 0x101), S_FALSE);
   EXPECT_EQ(status.bDvdVolUnknown, TRUE);
   EXPECT_THAT(Calls(), ElementsAre("l.ControlNotify 5 257", "RenderDvdVideoVolume /discs/VIDEO_TS/VIDEO_TS.IFO 257",
                                  "l.ControlNotify 6 257"));
-  EXPECT_THAT(dvd->audio->volumes, ElementsAre(0));
+  EXPECT_THAT(dvdAudio->volumes, ElementsAre(0));
 }
 
 TEST_F(EngineTest, ARenderFailureIsRaisedWithoutTheRenderedNotice) {
   fg.AddListener(&l);
   ActivateDvd();
-  dvd->renderResult = VFW_E_DVD_DECNOTENOUGH;
+  dvd->script.renderResult = VFW_E_DVD_DECNOTENOUGH;
   AM_DVD_RENDERSTATUS status = Marked();
   try {
     fg.RenderDvdVolume(status, u"", AM_DVD_HWDEC_PREFER);
@@ -63,7 +64,7 @@ TEST_F(EngineTest, ARenderFailureIsRaisedWithoutTheRenderedNotice) {
     EXPECT_EQ(e.Message(), GetErrorText(VFW_E_DVD_DECNOTENOUGH) + " ($8004027B).");
   }
   EXPECT_THAT(Calls(), ElementsAre("l.ControlNotify 5 1", "RenderDvdVideoVolume (none) 1"));
-  EXPECT_TRUE(dvd->audio->volumes.empty());
+  EXPECT_TRUE(dvdAudio->volumes.empty());
 }
 
 } // namespace
