@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -82,8 +83,7 @@ protected:
   void ChooseFromPopup(const std::vector<TMenuItem *> &path) {
     TVideoWindow *video = Form3->VideoWindow;
     const QPoint at = video->mapToGlobal(video->rect().center());
-    const QStringList args = {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "3"};
-    ASSERT_EQ(QProcess::execute("xdotool", args), 0);
+    ASSERT_TRUE(ClickOnScreen(at, 3)) << "the right click did not arrive";
     Walk(FormDVDPlayer->Popup, path);
   }
   void Walk(QMenu *menu, const std::vector<TMenuItem *> &path) {
@@ -94,7 +94,6 @@ protected:
       if (i + 1 < path.size()) menu = path[i]->SubMenu();
     }
     ASSERT_TRUE(WaitFor([&] { return !menu->isVisible(); }, 3000)) << "the menu stays open";
-    QTest::qWait(50);
   }
   void Use(const Control &c) {
     if (c.button) {
@@ -260,7 +259,14 @@ TEST_F(CommandsDisplayTest, ScansRunAtEightTimesBothWaysAndPlayReturnsToNormalSp
     const int from = Code();
     EXPECT_TRUE(CodeReaches([&](int code) { return code >= 0 && code <= from - 60; }, 2500)) << from << " -> " << Code();
     Use({"play button", p->sBitBtn1, {}, {}});
-    QTest::qWait(300);
+    // Forwards again (the scan's last pictures may still come first), then a second's
+    // worth of pictures.
+    int previous = Code();
+    ASSERT_TRUE(CodeReaches([&](int code) {
+      const int before = std::exchange(previous, code);
+      return before >= 0 && code > before;
+    }))
+        << "not forwards again: " << Code();
     const int normal = Code();
     QTest::qWait(1000);
     const int later = Code();
@@ -344,11 +350,13 @@ TEST_F(CommandsDisplayTest, FullScreenSwitchesThePictureAndTheWindowsBothWays) {
     ASSERT_TRUE(WaitFor(fullScreen)) << "not full screen";
     EXPECT_TRUE(WaitFor([&] { return State() == State_Running; }));
     // The picture fills the screen's height (4:3 on 5:4: the full width).
-    QTest::qWait(300);
-    const QImage whole = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    QImage whole;
+    EXPECT_TRUE(WaitFor([&] {
+      whole = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+      return whole.pixelColor(screen.width() / 2, screen.height() / 2).lightness() > 0;
+    })) << "no picture in the middle of the screen";
     EXPECT_TRUE(PictureMoves());
     if (!shots.isEmpty() && c.button) whole.save(shots + "/screenshot-fullscreen-on.png");
-    EXPECT_GT(whole.pixelColor(screen.width() / 2, screen.height() / 2).lightness(), 0);
 
     ChooseFromPopup({p->Fullscreen2});
     ASSERT_TRUE(WaitFor(windowed)) << "still full screen";

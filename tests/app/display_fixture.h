@@ -16,6 +16,7 @@
 #include "support/fixtures.h"
 #include "support/qt_printers.h"
 #include "support/player_display.h"
+#include "support/pointer.h"
 #include "support/scripted_dialogs.h"
 #include "video/video_window.h"
 #include "support/wait.h"
@@ -90,11 +91,9 @@ protected:
     const QImage first = Picture();
     return WaitFor([&] { return Picture() != first; }, 3000);
   }
-  // Real pointer input: a left click at a screen point, then time for it to arrive.
+  // Real pointer input: a left click at a screen point, handled when this returns.
   static void ClickAt(QPoint at) {
-    const QStringList args = {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"};
-    ASSERT_EQ(QProcess::execute("xdotool", args), 0) << args.join(' ').toStdString();
-    QTest::qWait(100);
+    ASSERT_TRUE(ClickOnScreen(at)) << "the click at " << at.x() << "," << at.y() << " did not arrive";
   }
   // Clicks a button of the control panel and waits until its command has run.
   // True when the window manager stacks `a`'s window above `b`'s.
@@ -131,7 +130,6 @@ protected:
     ClickAt(menu->mapToGlobal(menu->actionGeometry(FormDVDPlayer->OpenMenu).center()));
     ASSERT_TRUE(WaitFor([&] { return dialogs->openRequests.size() > asked && !menu->isVisible(); }, 3000))
         << "File > Apri did not run";
-    QTest::qWait(50);
   }
   static int Seconds(const QString &time) {
     static const QRegularExpression re("^Tempo: (\\d+):(\\d+):(\\d+)$");

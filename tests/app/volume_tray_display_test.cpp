@@ -21,6 +21,7 @@
 #include "support/fixtures.h"
 #include "support/qt_printers.h"
 #include "support/player_display.h"
+#include "support/pointer.h"
 #include "support/scripted_dialogs.h"
 #include "video/video_window.h"
 #include "support/wait.h"
@@ -41,16 +42,15 @@
 
 namespace {
 
-// The real pointer, through xdotool.
-void Pointer(const QStringList &args) {
-  ASSERT_EQ(QProcess::execute("xdotool", args), 0) << args.join(' ').toStdString();
-  QTest::qWait(100);
-}
+// The real pointer, through xdotool; each input is handled when the call returns.
 QStringList At(QPoint p) { return {"mousemove", QString::number(p.x()), QString::number(p.y())}; }
-void ClickAt(QPoint p, int button = 1) { Pointer(At(p) << "click" << QString::number(button)); }
+void ClickAt(QPoint p, int button = 1) {
+  ASSERT_TRUE(ClickOnScreen(p, button)) << "the click at " << p.x() << "," << p.y() << " did not arrive";
+}
 void DragAlong(QWidget *w, int y, int from, int to) {
-  Pointer(At(w->mapToGlobal(QPoint(from, y))) << "mousedown" << "1" << At(w->mapToGlobal(QPoint(to, y)))
-                                              << "mouseup" << "1");
+  const QStringList args = At(w->mapToGlobal(QPoint(from, y))) << "mousedown" << "1"
+                                                               << At(w->mapToGlobal(QPoint(to, y))) << "mouseup" << "1";
+  ASSERT_TRUE(PointerInput(args, QEvent::MouseButtonRelease)) << args.join(' ').toStdString();
 }
 
 // Whether the X screen shows the toolbar where it stands: nine pixels in ten of its own

@@ -7,6 +7,7 @@
 #include "framework/forms.h"
 #include "graph/dvd_stream.h"
 #include "support/fixtures.h"
+#include "support/pointer.h"
 #include "support/scripted_dialogs.h"
 #include "video/video_window.h"
 #include "support/wait.h"
@@ -26,13 +27,16 @@
 
 namespace {
 
-void Pointer(const QStringList &args) {
-  ASSERT_EQ(QProcess::execute("xdotool", args), 0) << args.join(' ').toStdString();
-  QTest::qWait(100);
+// Real pointer input; each call returns once the input it ends with has been handled here.
+void Pointer(const QStringList &args, QEvent::Type last) {
+  ASSERT_TRUE(PointerInput(args, last)) << args.join(' ').toStdString() << " did not arrive";
 }
-void MoveTo(QPoint screen) { Pointer({"mousemove", QString::number(screen.x()), QString::number(screen.y())}); }
+void MoveTo(QPoint screen) {
+  Pointer({"mousemove", QString::number(screen.x()), QString::number(screen.y())}, QEvent::MouseMove);
+}
 void ClickAt(QPoint screen) {
-  Pointer({"mousemove", QString::number(screen.x()), QString::number(screen.y()), "click", "1"});
+  Pointer({"mousemove", QString::number(screen.x()), QString::number(screen.y()), "click", "1"},
+          QEvent::MouseButtonRelease);
 }
 
 // The colour of one screen pixel.
@@ -248,9 +252,10 @@ TEST_F(VideoPlaybackTest, ARightClickOnAMenuButtonActivatesItAndOpensThePopupMen
   popup.addAction("Play");
   video->SetPopupMenu(&popup);
   PlayDisc();
-  Pointer({"mousemove", "10", "10"});
+  ASSERT_EQ(QProcess::execute("xdotool", {"mousemove", "10", "10"}), 0); // out of the way, maybe off the window
   const QPoint button = OnScreen(kTitle2Button.center());
-  Pointer({"mousemove", QString::number(button.x()), QString::number(button.y()), "click", "3"});
+  Pointer({"mousemove", QString::number(button.x()), QString::number(button.y()), "click", "3"},
+          QEvent::MouseButtonRelease);
   EXPECT_TRUE(WaitFor([&] { return popup.isVisible(); })) << "no popup menu";
   EXPECT_EQ(popup.pos(), button);
   EXPECT_TRUE(WaitFor([this] { return Domain() == DVD_DOMAIN_Title && CurrentTitle() == 2; })) << "title 2 did not start";
@@ -260,7 +265,7 @@ TEST_F(VideoPlaybackTest, ARightClickOnAMenuButtonActivatesItAndOpensThePopupMen
   ASSERT_TRUE(WaitFor([&] { return rendererWidget->isWindow(); }));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(rendererWidget));
   QTest::qWait(300);
-  Pointer({"mousemove", "600", "500", "click", "3"});
+  Pointer({"mousemove", "600", "500", "click", "3"}, QEvent::MouseButtonRelease);
   EXPECT_TRUE(WaitFor([&] { return popup.isVisible(); })) << "no popup menu in full screen";
   EXPECT_EQ(popup.pos(), QPoint(600, 500));
   popup.hide();

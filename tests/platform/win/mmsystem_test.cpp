@@ -51,7 +51,7 @@ TEST(MultimediaTimer, PeriodicEventsPostToAWindowAtTheirPeriod) {
   };
   UINT id = timeSetEvent(20, 20, post, reinterpret_cast<DWORD_PTR>(hwnd), TIME_PERIODIC);
   ASSERT_NE(id, 0u);
-  WaitFor([&] { return arrivals.size() >= 11; });
+  ASSERT_TRUE(WaitFor([&] { return arrivals.size() >= 11; }));
   EXPECT_EQ(timeKillEvent(id), TIMERR_NOERROR);
   ASSERT_GE(arrivals.size(), 11u);
   const double mean = (arrivals[10] - arrivals[0]) / 10.0;
@@ -64,7 +64,7 @@ TEST(MultimediaTimer, NoCallbackAfterKillAndIdentifiersAreNotReused) {
   g_calls = 0;
   UINT id = timeSetEvent(1, 1, Count, 3, TIME_PERIODIC); // each callback takes 3 ms
   ASSERT_NE(id, 0u);
-  WaitFor([] { return g_calls >= 3; });
+  ASSERT_TRUE(WaitFor([] { return g_calls >= 3; }));
   ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
   const int atKill = g_calls;
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -80,7 +80,7 @@ TEST(MultimediaTimer, OneShotEventsFireOnceAndEndByThemselves) {
   const UINT active = timeActiveEventCount();
   UINT id = timeSetEvent(5, 1, Count, 0, TIME_ONESHOT);
   ASSERT_NE(id, 0u);
-  WaitFor([&] { return g_calls == 1 && timeActiveEventCount() == active; });
+  ASSERT_TRUE(WaitFor([&] { return g_calls == 1 && timeActiveEventCount() == active; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(g_calls, 1);
   EXPECT_EQ(g_lastId, id);
@@ -99,7 +99,7 @@ TEST(MultimediaTimer, AnEventMayKillItselfFromItsCallback) {
   g_selfCalls = 0;
   UINT id = timeSetEvent(2, 1, KillSelf, 0, TIME_PERIODIC);
   ASSERT_NE(id, 0u);
-  WaitFor([] { return g_selfCalls >= 1; });
+  ASSERT_TRUE(WaitFor([] { return g_selfCalls >= 1; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   EXPECT_EQ(g_selfCalls, 1);
   EXPECT_EQ(timeKillEvent(id), MMSYSERR_INVALPARAM);
