@@ -36,6 +36,8 @@ void MpegVideoDecoder::Drain() {
   if (outSize > 0) SendPacket(out, outSize, parser_->pts);
   avcodec_send_packet(ctx_.get(), nullptr);
   ReceiveAll();
+  deinterlacer_.Drain([this](const AVFrame *f) { EmitFiltered(f); });
+  inFilter_.clear();
   avcodec_flush_buffers(ctx_.get());
   parser_.reset(av_parser_init(AV_CODEC_ID_MPEG2VIDEO));
 }
@@ -44,11 +46,20 @@ void MpegVideoDecoder::Flush() {
   if (!ctx_) return;
   avcodec_flush_buffers(ctx_.get());
   parser_.reset(av_parser_init(AV_CODEC_ID_MPEG2VIDEO));
+  deinterlacer_.Reset();
+  inFilter_.clear();
   nextTime_ = kNoTime;
 }
 
 void MpegVideoDecoder::SetScanMode(bool scanning) {
-  if (ctx_) ctx_->skip_frame = scanning ? AVDISCARD_NONKEY : AVDISCARD_DEFAULT;
+  if (!ctx_) return;
+  ctx_->skip_frame = scanning ? AVDISCARD_NONKEY : AVDISCARD_DEFAULT;
+  // Key frames far apart are no neighbours to deinterlace with.
+  if (scanning && !scanning_) {
+    deinterlacer_.Drain([this](const AVFrame *f) { EmitFiltered(f); });
+    inFilter_.clear();
+  }
+  scanning_ = scanning;
 }
 
 void MpegVideoDecoder::SendPacket(const uint8_t *data, int size, long long pts) {
@@ -73,7 +84,6 @@ long long MpegVideoDecoder::FrameDuration(const AVFrame *f) const {
 void MpegVideoDecoder::ReceiveAll() {
   while (avcodec_receive_frame(ctx_.get(), frame_.get()) == 0) {
     DecodedPicture pic{};
-    pic.frame = frame_.get();
     pic.start = frame_->pts != kNoTime ? frame_->pts : nextTime_;
     pic.duration = FrameDuration(frame_.get());
     long long ax = frame_->width, ay = frame_->height;
@@ -85,9 +95,33 @@ void MpegVideoDecoder::ReceiveAll() {
     pic.aspectX = g ? static_cast<int>(ax / g) : 4;
     pic.aspectY = g ? static_cast<int>(ay / g) : 3;
     if (pic.start != kNoTime) nextTime_ = pic.start + pic.duration;
-    output_(pic);
+    if (!scanning_ && deinterlacer_.Wants(frame_.get())) {
+      inFilter_.push_back(pic);
+      frame_->pts = pic.start;
+      if (deinterlacer_.Push(frame_.get(), [this](const AVFrame *f) { EmitFiltered(f); })) {
+        av_frame_unref(frame_.get());
+        continue;
+      }
+      inFilter_.clear(); // no filter: the picture goes out as it is
+    }
+    Emit(frame_.get(), pic);
     av_frame_unref(frame_.get());
   }
+}
+
+void MpegVideoDecoder::EmitFiltered(const AVFrame *frame) {
+  // One picture out per picture in, in order; the time confirms which one it is.
+  while (inFilter_.size() > 1 && inFilter_.front().start != frame->pts) inFilter_.pop_front();
+  if (inFilter_.empty()) return;
+  DecodedPicture noted = inFilter_.front();
+  inFilter_.pop_front();
+  Emit(frame, noted);
+}
+
+void MpegVideoDecoder::Emit(const AVFrame *frame, const DecodedPicture &noted) {
+  DecodedPicture pic = noted;
+  pic.frame = frame;
+  output_(pic);
 }
 
 } // namespace codecs

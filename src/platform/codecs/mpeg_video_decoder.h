@@ -1,13 +1,16 @@
 // MPEG-2 elementary-stream decoding: a parser that cuts the byte stream into pictures
 // and the decoder behind it. Times are in 100-ns units and follow each picture through
 // the decoder's reordering; pictures without a time continue from the previous one.
+// Interlaced pictures come out deinterlaced (Deinterlacer), except while scanning.
 // Not thread-safe: one streaming thread at a time.
 #pragma once
 
+#include "codecs/deinterlacer.h"
 #include "codecs/ffmpeg_ptr.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -45,6 +48,9 @@ private:
   void SendPacket(const uint8_t *data, int size, long long pts);
   void ReceiveAll();
   long long FrameDuration(const AVFrame *f) const;
+  // Hands out a picture of `frame` with the times and aspect noted for it.
+  void Emit(const AVFrame *frame, const DecodedPicture &noted);
+  void EmitFiltered(const AVFrame *frame);
 
   Output output_;
   std::vector<uint8_t> padded_; // FFmpeg reads a little past the data it is given
@@ -54,6 +60,9 @@ private:
   FramePtr frame_;
   long long nextTime_ = kNoTime;
   long long defaultDuration_ = 400000;
+  bool scanning_ = false;
+  Deinterlacer deinterlacer_;
+  std::deque<DecodedPicture> inFilter_; // what was noted for the pictures the filter holds
 };
 
 } // namespace codecs
