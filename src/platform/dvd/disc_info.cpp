@@ -1,5 +1,6 @@
 #include "dvd/disc_info.h"
 
+#include "dvd/ifo_check.h"
 #include "dvd/library_log.h"
 
 #include <dvdread/dvd_reader.h>
@@ -79,6 +80,11 @@ bool ReadDiscId(const std::string &path, ULONGLONG *id) {
 bool ReadDiscInfo(const std::string &path, DiscInfo *info) {
   dvd_reader_t *reader = OpenReader(path);
   if (!reader) return false;
+  // Damage that would crash libdvdread's own parsing refuses the disc first.
+  if (!DiscIfoFilesSafe(reader, nullptr)) {
+    DVDClose(reader);
+    return false;
+  }
   DiscInfo out;
   out.path = path;
   unsigned char digest[16] = {};

@@ -2,6 +2,7 @@
 // (DVD_MENU_Title, DVD_DOMAIN_FirstPlay...) clash with the platform's DVD names.
 #include "dvd/nav_session.h"
 
+#include "dvd/ifo_check.h"
 #include "dvd/library_log.h"
 
 #include <dvdnav/dvdnav.h>
@@ -64,6 +65,7 @@ struct NavSession::Impl {
   BYTE buffer[DVD_VIDEO_LB_LEN];
   BYTE *cached = nullptr; // a cache block to hand back before the next read
   bool stopped = false;
+  std::vector<bool> titlesWithTimes; // index 0 is title 1
 
   void ReleaseCached() {
     if (cached) dvdnav_free_cache_block(nav, cached);
@@ -83,6 +85,18 @@ NavSession::~NavSession() {
 
 std::unique_ptr<NavSession> NavSession::Open(const std::string &path, std::string *error) {
   auto impl = std::make_unique<Impl>();
+  // The navigation library parses the information files with libdvdread and then
+  // trusts them: the damage that would crash either refuses the volume here.
+  if (dvd_reader_t *reader = DVDOpen2(nullptr, ReadLibraryLogger(), path.c_str())) {
+    std::string fault;
+    const bool safe = DiscIfoFilesSafe(reader, &fault);
+    if (safe) impl->titlesWithTimes = TitlesWithSoundChapters(reader);
+    DVDClose(reader);
+    if (!safe) {
+      if (error) *error = "The volume cannot be opened: " + fault + ".";
+      return nullptr;
+    }
+  }
   if (dvdnav_open2(&impl->nav, nullptr, NavLibraryLogger(), path.c_str()) != DVDNAV_STATUS_OK || !impl->nav) {
     if (error) *error = "The volume cannot be opened.";
     impl->nav = nullptr;
@@ -210,6 +224,13 @@ int NavSession::Chapters(int title) {
 }
 
 std::vector<LONGLONG> NavSession::ChapterEnds(int title, LONGLONG *total) {
+  // The library walks the title's tables without checking them all: a title whose
+  // chapters lead nowhere has no times and an unknown duration.
+  const auto &sound = impl_->titlesWithTimes;
+  if (title < 1 || title > static_cast<int>(sound.size()) || !sound[static_cast<std::size_t>(title - 1)]) {
+    if (total) *total = -1;
+    return {};
+  }
   uint64_t *times = nullptr, duration = 0;
   uint32_t n = dvdnav_describe_title_chapters(impl_->nav, title, &times, &duration);
   std::vector<LONGLONG> out;

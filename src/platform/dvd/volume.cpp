@@ -1,5 +1,6 @@
 #include "dvd/volume.h"
 
+#include "dvd/ifo_check.h"
 #include "dvd/library_log.h"
 
 #include <dvdread/dvd_reader.h>
@@ -57,6 +58,10 @@ int ProbeRead(const std::string &path, off_t offset) {
 bool HasVideoManager(const std::string &openPath) {
   dvd_reader_t *reader = DVDOpen2(nullptr, ReadLibraryLogger(), openPath.c_str());
   if (!reader) return false;
+  if (!IfoFilesSafe(reader, 0, nullptr)) {
+    DVDClose(reader);
+    return false;
+  }
   ifo_handle_t *vmg = ifoOpen(reader, 0);
   bool ok = vmg && vmg->vmgi_mat && vmg->tt_srpt && vmg->tt_srpt->nr_of_srpts > 0;
   if (vmg) ifoClose(vmg);

@@ -3,6 +3,7 @@
 #include "dshow/dshow.h"
 #include "dvd/graph_builder.h"
 #include "dvd/volume.h"
+#include "damaged_disc.h"
 #include "dvd_fakes.h"
 #include "dvd_graph.h"
 #include "support/scoped_env.h"
@@ -661,4 +662,29 @@ TEST(DvdNavigator, TheCallerNeverWaitsOnABlockedNavigator) {
   EXPECT_EQ(g.info->GetCurrentDomain(&domain), S_OK);
   void *other = nullptr;
   EXPECT_EQ(g.builder->GetDvdInterface(IID_IMediaControl, &other), E_NOINTERFACE);
+}
+
+TEST(DvdBuilder, DamagedInformationFilesGiveTheInvalidDiscAnswers) {
+  NEED_DISCS();
+  FakeClasses fakes;
+  {
+    // Found by fuzzing: a video manager menu chain that libdvdnav would play through a
+    // null program map. The volume is no DVD one can open.
+    DamagedDisc disc;
+    ASSERT_TRUE(disc.Unpack(QDVD_DISC_CORPUS "/crash-a37e85cf555baf6cd2851c97dae59c86321a4fd0"));
+    DvdGraph g(disc.Path(), false);
+    EXPECT_EQ(g.rendered, S_FALSE);
+    EXPECT_TRUE(g.status.bDvdVolInvalid);
+  }
+  {
+    // A title set IFO on which libdvdread's own parsing would write through a null
+    // pointer: the volume is found, the disc is invalid.
+    DamagedDisc disc;
+    ASSERT_TRUE(disc.Unpack(QDVD_DISC_CORPUS "/crash-f2ff02ce4cde10d0a1c2f12d06a62dbb20f8382a"));
+    DvdGraph g(disc.Path(), false);
+    EXPECT_EQ(g.rendered, VFW_E_DVD_INVALID_DISC);
+    EXPECT_FALSE(g.status.bDvdVolInvalid);
+  }
+  DvdGraph g("pal_wide");
+  EXPECT_EQ(g.rendered, S_OK); // and the next disc opens as ever
 }

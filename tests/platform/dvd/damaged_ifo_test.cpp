@@ -1,0 +1,104 @@
+// Information files damaged in the ways that crash libdvdread's parsing or libdvdnav's
+// walk of the tables: the disc is refused (or, for a title's chapter tables alone, the
+// title has no times) and nothing crashes.
+#include "damaged_disc.h"
+#include "dvd/disc_info.h"
+#include "dvd/nav_session.h"
+#include "dvd/volume.h"
+
+#include <gtest/gtest.h>
+
+using namespace dvd;
+
+namespace {
+
+// The title set's program chain table of an authored disc: where it starts and its
+// first chain.
+struct ChainTable {
+  std::size_t base = 0, firstChain = 0;
+};
+ChainTable TitleChains(const std::vector<uint8_t> &vts) {
+  ChainTable t;
+  t.base = std::size_t(Be32At(vts, 0xCC)) * 2048;
+  t.firstChain = t.base + Be32At(vts, t.base + 12);
+  return t;
+}
+
+void ExpectRefused(const DamagedDisc &disc, const char *file) {
+  DiscInfo info;
+  EXPECT_FALSE(ReadDiscInfo(disc.Path(), &info));
+  std::string error;
+  EXPECT_EQ(NavSession::Open(disc.Path(), &error), nullptr);
+  EXPECT_NE(error.find(file), std::string::npos) << error;
+}
+
+} // namespace
+
+TEST(DamagedIfo, TitleSetTablesThatWouldCrashTheLibrariesRefuseTheDisc) {
+  NEEDS_DISCS();
+  {
+    // Two entries share a chain that lies past the file's end: libdvdread would take a
+    // reference on the chain it could not read, through a null pointer.
+    DamagedDisc disc;
+    ASSERT_TRUE(disc.CopyOf("pal_wide"));
+    std::vector<uint8_t> vts = disc.Read("VTS_01_0.IFO");
+    const ChainTable t = TitleChains(vts);
+    PutBe(vts, t.base, 2, 2);
+    PutBe(vts, t.base + 8 + 4, 0x100000, 4);
+    PutBe(vts, t.base + 16 + 4, 0x100000, 4);
+    disc.Write("VTS_01_0.IFO", vts); // the backup stays sound: the IFO alone would crash
+    ExpectRefused(disc, "VTS_01_0.IFO");
+    std::string open;
+    EXPECT_EQ(CheckVolume(disc.Path(), &open), VolumeCheck::Ok); // the video manager is sound
+  }
+  {
+    // A chain with programs and no program map: libdvdread accepts it and libdvdnav
+    // reads the map through a null pointer when it plays or times the chain.
+    DamagedDisc disc;
+    ASSERT_TRUE(disc.CopyOf("pal_wide"));
+    for (const char *name : {"VTS_01_0.IFO", "VTS_01_0.BUP"}) {
+      std::vector<uint8_t> vts = disc.Read(name);
+      PutBe(vts, TitleChains(vts).firstChain + 230, 0, 2);
+      disc.Write(name, vts);
+    }
+    ExpectRefused(disc, "VTS_01_0.IFO");
+  }
+  {
+    // A program that starts at cell 0 is refused as well; the untouched copy opens.
+    DamagedDisc disc, sound;
+    ASSERT_TRUE(disc.CopyOf("pal_wide"));
+    ASSERT_TRUE(sound.CopyOf("pal_wide"));
+    std::vector<uint8_t> vts = disc.Read("VTS_01_0.BUP");
+    const std::size_t chain = TitleChains(vts).firstChain;
+    vts.at(chain + (std::size_t(vts.at(chain + 230)) << 8 | vts.at(chain + 231))) = 0;
+    disc.Write("VTS_01_0.BUP", vts);
+    ExpectRefused(disc, "VTS_01_0.BUP");
+    DiscInfo info;
+    EXPECT_TRUE(ReadDiscInfo(sound.Path(), &info));
+    std::string error;
+    auto nav = NavSession::Open(sound.Path(), &error);
+    ASSERT_NE(nav, nullptr) << error;
+    LONGLONG total = 0;
+    EXPECT_FALSE(nav->ChapterEnds(1, &total).empty());
+    EXPECT_GT(total, 0);
+  }
+}
+
+TEST(DamagedIfo, ChaptersThatLeadNowhereLeaveTheTitleWithoutTimes) {
+  NEEDS_DISCS();
+  DamagedDisc disc;
+  ASSERT_TRUE(disc.CopyOf("pal_wide"));
+  for (const char *name : {"VTS_01_0.IFO", "VTS_01_0.BUP"}) {
+    // The first chapter of title 1 names program chain 9 of a table with one.
+    std::vector<uint8_t> vts = disc.Read(name);
+    const std::size_t ptt = std::size_t(Be32At(vts, 0xC8)) * 2048;
+    PutBe(vts, ptt + Be32At(vts, ptt + 8), 9, 2);
+    disc.Write(name, vts);
+  }
+  std::string error;
+  auto nav = NavSession::Open(disc.Path(), &error);
+  ASSERT_NE(nav, nullptr) << error;
+  LONGLONG total = 0;
+  EXPECT_TRUE(nav->ChapterEnds(1, &total).empty());
+  EXPECT_EQ(total, -1);
+}
