@@ -395,6 +395,66 @@ TEST(DvdNavigator, MenusCalledFromTitlesAndStillsStayOnTheirStills) {
   EXPECT_GE(resumed, 4.0); // chapter 2 starts at 4 s: not from the top of the title
 }
 
+// The title menu called from a title, menus that the disc lacks, and the menu's still
+// across pauses and a stop of the graph and the navigator's own pause.
+TEST(DvdNavigator, MenuStillsOutlastPausesAndStops) {
+  NEED_DISCS();
+  FakeClasses fakes;
+  DvdGraph g("ntsc_menu");
+  ASSERT_EQ(g.Run(), S_OK);
+  ASSERT_GE(UntilStill(g), 0);
+  auto buttons = [&] {
+    ULONG available = 0, current = 0;
+    g.info->GetCurrentButton(&available, &current);
+    return available;
+  };
+  auto domain = [&] {
+    DVD_DOMAIN d{};
+    g.info->GetCurrentDomain(&d);
+    return d;
+  };
+  int from = g.Count();
+  ASSERT_EQ(g.dvd->PlayTitle(1, 0, nullptr), S_OK);
+  ASSERT_TRUE(WaitFor([&] { return TitleSeconds(g.info.Get()) > 0.5; })) << "title 1 does not play";
+  // No such menus on this disc: refused, and the title plays on.
+  EXPECT_EQ(g.dvd->ShowMenu(DVD_MENU_Audio, DVD_CMD_FLAG_Block, nullptr), VFW_E_DVD_MENU_DOES_NOT_EXIST);
+  EXPECT_EQ(g.dvd->ShowMenu(DVD_MENU_Subpicture, DVD_CMD_FLAG_Block, nullptr), VFW_E_DVD_MENU_DOES_NOT_EXIST);
+  const double at = TitleSeconds(g.info.Get());
+  EXPECT_TRUE(WaitFor([&] { return TitleSeconds(g.info.Get()) > at + 0.4; })) << "title 1 stopped at " << at;
+
+  // The navigator paused and resumed in the title's first cell, then the title menu.
+  EXPECT_EQ(g.dvd->Pause(TRUE), S_OK);
+  EXPECT_EQ(g.dvd->Pause(FALSE), S_OK);
+  from = g.Count();
+  ASSERT_EQ(g.dvd->ShowMenu(DVD_MENU_Title, 0, nullptr), S_OK);
+  ASSERT_GE(g.WaitFor(EC_DVD_DOMAIN_CHANGE, P1(DVD_DOMAIN_VideoManagerMenu), from), 0);
+  ASSERT_GE(UntilStill(g, from), 0);
+  EXPECT_EQ(g.WaitFor(EC_DVD_PLAYBACK_STOPPED, nullptr, from, 1.0), -1);
+  EXPECT_EQ(buttons(), 4u);
+
+  // The graph paused and run again, then stopped and run again, at the still.
+  from = g.Count();
+  ASSERT_EQ(g.control->Pause(), S_OK);
+  ASSERT_EQ(g.Run(), S_OK);
+  EXPECT_EQ(g.WaitFor(EC_DVD_PLAYBACK_STOPPED, nullptr, from, 1.0), -1);
+  EXPECT_EQ(domain(), DVD_DOMAIN_VideoManagerMenu);
+  EXPECT_EQ(buttons(), 4u);
+  from = g.Count();
+  ASSERT_EQ(g.control->Stop(), S_OK);
+  ASSERT_EQ(g.Run(), S_OK);
+  ASSERT_GE(UntilStill(g, from), 0) << "the menu does not show again";
+  EXPECT_EQ(g.WaitFor(EC_DVD_PLAYBACK_STOPPED, nullptr, from, 1.0), -1);
+  EXPECT_EQ(domain(), DVD_DOMAIN_VideoManagerMenu);
+  EXPECT_EQ(buttons(), 4u);
+
+  // Resume from the title menu goes back into title 1.
+  from = g.Count();
+  ASSERT_EQ(g.dvd->Resume(0, nullptr), S_OK);
+  ASSERT_GE(g.WaitFor(EC_DVD_DOMAIN_CHANGE, P1(DVD_DOMAIN_Title), from), 0);
+  ULONG title = 0;
+  EXPECT_TRUE(WaitFor([&] { return TitleSeconds(g.info.Get(), &title) > at && title == 1; }, 5000)) << title;
+}
+
 TEST(DvdNavigator, PointingFollowsThePictureRectangle) {
   NEED_DISCS();
   {
