@@ -3,6 +3,8 @@
 #include "framework/dialogs.h"
 #include "win/winuser.h"
 
+#include "com/handoff.h"
+
 #include <QApplication>
 #include <QMetaObject>
 #include <QThread>
@@ -84,5 +86,15 @@ void TApplication::Synchronize(const std::function<void()> &fn) {
     fn();
     return;
   }
-  QMetaObject::invokeMethod(app, fn, Qt::BlockingQueuedConnection);
+  // The toolkit's blocking call orders the two threads; the thread checker is told so.
+  HandOff(&fn);
+  QMetaObject::invokeMethod(
+      app,
+      [&fn] {
+        TakeOver(&fn);
+        fn();
+        HandOff(&fn);
+      },
+      Qt::BlockingQueuedConnection);
+  TakeOver(&fn);
 }

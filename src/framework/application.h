@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <exception>
 #include <functional>
 
@@ -62,7 +63,7 @@ private:
   QString title_;
   QWidget *mainForm_ = nullptr;
   bool showMainForm_ = true;
-  bool terminated_ = false;
+  std::atomic<bool> terminated_{false}; // read by worker threads (Synchronize)
   std::function<void(QObject *, const QString &)> exceptionHook_;
 };
 

@@ -2,6 +2,8 @@
 
 #include "win/x11.h"
 
+#include "com/handoff.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
@@ -95,6 +97,7 @@ public:
   }
   PostedMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
       : QEvent(EventType()), hwnd(hwnd), msg(msg), wParam(w), lParam(l) {}
+  ~PostedMessage() override { TakeOver(this); } // also when dropped undelivered
   HWND hwnd;
   UINT msg;
   WPARAM wParam;
@@ -105,6 +108,7 @@ public:
 class MessagePump : public QObject {
 public:
   bool event(QEvent *e) override {
+    TakeOver(e); // posted from another thread, maybe
     if (e->type() != PostedMessage::EventType()) return QObject::event(e);
     auto *m = static_cast<PostedMessage *>(e);
     if (IsWindow(m->hwnd)) Deliver(m->hwnd, m->msg, m->wParam, m->lParam);
@@ -214,7 +218,9 @@ BOOL IsWindow(HWND hwnd) {
 
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!IsWindow(hwnd)) return FALSE;
-  QCoreApplication::postEvent(Pump(), new PostedMessage(hwnd, msg, wParam, lParam));
+  auto *m = new PostedMessage(hwnd, msg, wParam, lParam);
+  HandOff(m);
+  QCoreApplication::postEvent(Pump(), m);
   return TRUE;
 }
 
