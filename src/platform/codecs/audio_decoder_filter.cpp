@@ -32,7 +32,7 @@ HRESULT AudioStreamPin::CheckMediaType(const AM_MEDIA_TYPE &mt) {
   return CodingOf(mt, &coding) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
 }
 
-HRESULT AudioStreamPin::CompleteConnect(IPin *) { return owner_->Configure(ConnectionType().Get()); }
+HRESULT AudioStreamPin::CompleteConnect(IPin *) { return owner_->Accept(ConnectionType().Get()); }
 
 // ---- output -----------------------------------------------------------------------
 
@@ -67,13 +67,50 @@ graph::BasePin *AudioDecoderFilter::GetPin(int index) {
   return index == 0 ? static_cast<graph::BasePin *>(&input_) : index == 1 ? &output_ : nullptr;
 }
 
+bool AudioDecoderFilter::StreamOf(const AM_MEDIA_TYPE &mt, Stream *stream) {
+  if (!CodingOf(mt, &stream->coding)) return false;
+  stream->format = DvdAudioFormat{48000, 2, 16, 0};
+  if (mt.cbFormat >= sizeof(DvdAudioFormat) && mt.pbFormat)
+    stream->format = *reinterpret_cast<const DvdAudioFormat *>(mt.pbFormat);
+  return true;
+}
+
+bool AudioDecoderFilter::OpenFor(AudioDecoder &decoder, const Stream &s) {
+  return decoder.Open(s.coding, s.format.sampleRate, s.format.channels, s.format.bitsPerSample);
+}
+
+HRESULT AudioDecoderFilter::Accept(const AM_MEDIA_TYPE &mt) {
+  // The filter lock is held here, and the decode thread takes it to deliver while it
+  // holds stream_: waiting for stream_ now could deadlock with a sample still in hand
+  // after Stop. So the type is only tried on a decoder of its own and left for the
+  // decode thread to open.
+  Stream s;
+  if (!StreamOf(mt, &s)) return VFW_E_TYPE_NOT_ACCEPTED;
+  AudioDecoder trial([](const float *, int, long long) {});
+  if (!OpenFor(trial, s)) return VFW_E_UNSUPPORTED_AUDIO;
+  std::lock_guard guard(pendingLock_);
+  pending_ = s;
+  return S_OK;
+}
+
+void AudioDecoderFilter::OpenPending() {
+  std::optional<Stream> s;
+  {
+    std::lock_guard guard(pendingLock_);
+    s.swap(pending_);
+  }
+  if (s) OpenFor(decoder_, *s);
+}
+
 HRESULT AudioDecoderFilter::Configure(const AM_MEDIA_TYPE &mt) {
-  AudioCoding coding;
-  if (!CodingOf(mt, &coding)) return VFW_E_TYPE_NOT_ACCEPTED;
-  DvdAudioFormat f{48000, 2, 16, 0};
-  if (mt.cbFormat >= sizeof(DvdAudioFormat) && mt.pbFormat) f = *reinterpret_cast<const DvdAudioFormat *>(mt.pbFormat);
+  Stream s;
+  if (!StreamOf(mt, &s)) return VFW_E_TYPE_NOT_ACCEPTED;
   std::lock_guard guard(stream_);
-  return decoder_.Open(coding, f.sampleRate, f.channels, f.bitsPerSample) ? S_OK : VFW_E_UNSUPPORTED_AUDIO;
+  {
+    std::lock_guard pending(pendingLock_);
+    pending_.reset(); // this type comes after the connection's
+  }
+  return OpenFor(decoder_, s) ? S_OK : VFW_E_UNSUPPORTED_AUDIO;
 }
 
 HRESULT AudioDecoderFilter::Decode(IMediaSample *sample) {
@@ -84,6 +121,7 @@ HRESULT AudioDecoderFilter::Decode(IMediaSample *sample) {
     if (FAILED(hr)) return hr;
   }
   std::lock_guard guard(stream_);
+  OpenPending();
   if (!decoder_.IsOpen()) return VFW_E_UNSUPPORTED_AUDIO;
   if (sample->IsDiscontinuity() == S_OK) {
     decoder_.Flush();
@@ -103,6 +141,7 @@ HRESULT AudioDecoderFilter::Decode(IMediaSample *sample) {
 
 HRESULT AudioDecoderFilter::DrainDecoder() {
   std::lock_guard guard(stream_);
+  OpenPending();
   deliverResult_ = S_OK;
   decoder_.Drain();
   return FAILED(deliverResult_) ? deliverResult_ : S_OK;
@@ -110,6 +149,7 @@ HRESULT AudioDecoderFilter::DrainDecoder() {
 
 void AudioDecoderFilter::FlushDecoder() {
   std::lock_guard guard(stream_);
+  OpenPending();
   decoder_.Flush();
   discontinuity_ = true;
 }

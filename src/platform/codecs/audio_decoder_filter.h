@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 namespace codecs {
 
@@ -48,7 +49,8 @@ public:
   graph::BasePin *GetPin(int index) override;
 
   // For the input pin.
-  HRESULT Configure(const AM_MEDIA_TYPE &mt); // (re)opens the decoder for the type
+  HRESULT Accept(const AM_MEDIA_TYPE &mt);    // at connection: the decode thread opens it
+  HRESULT Configure(const AM_MEDIA_TYPE &mt); // a type change in the stream: (re)opens now
   HRESULT Decode(IMediaSample *sample);
   HRESULT DrainDecoder();
   void FlushDecoder() override;
@@ -63,8 +65,17 @@ private:
   ~AudioDecoderFilter() override = default;
   HRESULT OnStop() override;
   void OnSound(const float *samples, int frames, long long start);
+  struct Stream {
+    AudioCoding coding = AudioCoding::Ac3;
+    DvdAudioFormat format{};
+  };
+  static bool StreamOf(const AM_MEDIA_TYPE &mt, Stream *stream);
+  static bool OpenFor(AudioDecoder &decoder, const Stream &stream);
+  void OpenPending(); // stream_ held
 
   std::mutex stream_;
+  std::mutex pendingLock_;        // never held while taking another lock
+  std::optional<Stream> pending_; // the connection's type, not opened yet
   AudioDecoder decoder_;
   std::atomic<bool> scanning_{false};
   bool discontinuity_ = false;
