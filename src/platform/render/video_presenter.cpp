@@ -34,8 +34,12 @@ bool VideoPresenter::Full() const { return queue_.size() >= queueLength_; }
 
 bool VideoPresenter::Queue(VideoFrame frame) {
   std::unique_lock guard(lock_);
-  wake_.wait(guard, [&] { return quit_ || flushing_ || mode_ == Mode::Stopped || !Full(); });
-  if (quit_ || flushing_ || mode_ == Mode::Stopped) return false;
+  // A stop or a flush while this waits refuses the picture even when the renderer has
+  // been paused or the flush ended again before this thread woke: it is from before.
+  const std::uint64_t entered = generation_;
+  const auto refused = [&] { return quit_ || flushing_ || mode_ == Mode::Stopped || generation_ != entered; };
+  wake_.wait(guard, [&] { return refused() || !Full(); });
+  if (refused()) return false;
   frame.generation = generation_;
   queue_.push_back(Item{std::move(frame), false});
   peak_ = std::max(peak_, queue_.size());

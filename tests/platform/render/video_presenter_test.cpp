@@ -146,7 +146,10 @@ TEST(VideoPresenter, StepsShowOnePictureEachWhilePaused) {
 }
 
 TEST(VideoPresenter, StopAndFlushReleaseAWaitingQueue) {
-  for (bool flush : {false, true}) {
+  // Also when the renderer pauses again, or the flush ends, before the waiting
+  // thread wakes: the picture it holds is from before and must not show first.
+  for (int mode : {0, 1, 2, 3}) {
+    const bool flush = mode % 2 == 1, resumed = mode >= 2;
     Harness h;
     h.presenter->Pause();
     h.Queue(30); // 1.2 s: below the limit
@@ -164,7 +167,9 @@ TEST(VideoPresenter, StopAndFlushReleaseAWaitingQueue) {
     EXPECT_FALSE(returned.load()) << "the queue does not hold pictures back";
     if (flush) h.presenter->BeginFlush();
     else h.presenter->Stop();
+    if (resumed && flush) h.presenter->EndFlush();
+    if (resumed && !flush) h.presenter->Pause();
     pusher.join();
-    EXPECT_FALSE(accepted.load());
+    EXPECT_FALSE(accepted.load()) << "mode " << mode;
   }
 }
