@@ -167,7 +167,8 @@ TEST_F(KeysDisplayTest, ArrowsWalkTheTitleMenuAndEnterStartsTheHighlightedTitle)
 }
 
 // The root menu called while title 1 plays shows its picture and buttons and stays
-// there; Backspace in it (no menu above it) resumes the title where it was left.
+// there; Backspace in it (no menu above it) resumes the title where it was left. The
+// same with the title menu.
 TEST_F(KeysDisplayTest, BackspaceInTheRootMenuCalledFromATitleResumesTheTitle) {
   constexpr int kRootMenu = 0xC002;
   PlayMenuDisc();
@@ -192,6 +193,18 @@ TEST_F(KeysDisplayTest, BackspaceInTheRootMenuCalledFromATitleResumesTheTitle) {
   // pictures) before the picture then on the screen.
   EXPECT_TRUE(WaitFor([&] { return Code() >= left - 15 && Code() < 360; })) << left << " -> " << Code();
   EXPECT_EQ(Title(), "Titolo: 1");
+  EXPECT_TRUE(PictureMoves());
+
+  // The same from the title menu, called by the main menu's item.
+  const int before = Code();
+  FormDVDPlayer->TitleMenu->trigger();
+  EXPECT_TRUE(WaitFor([&] { return Code() == 0xC001 && MostlyBlue(Picture()); })) << "no title menu: " << Code();
+  ASSERT_TRUE(Highlighted(1)) << "button " << Button() << ", on the screen " << HighlightOnScreen();
+  EXPECT_TRUE(WaitFor([&] { return PictureStill(); }, 5000));
+  EXPECT_EQ(Domain(), DVD_DOMAIN_VideoManagerMenu);
+  Type(Form3, "BackSpace");
+  ASSERT_TRUE(WaitFor([&] { return Domain() == DVD_DOMAIN_Title; })) << "Backspace did not leave the title menu";
+  EXPECT_TRUE(WaitFor([&] { return Code() >= before - 15 && Code() < 360; })) << before << " -> " << Code();
   EXPECT_TRUE(PictureMoves());
   EXPECT_TRUE(dialogs->messages.empty()) << dialogs->messages[0].text.toStdString();
 }
