@@ -90,6 +90,8 @@ protected:
     for (std::size_t i = 0; i < path.size(); ++i) {
       ASSERT_TRUE(WaitFor([&] { return menu && menu->isVisible(); }, 3000))
           << "the menu holding " << path[i]->Caption().toStdString() << " does not open";
+      // Shown is not yet on the screen: a click before the display maps it falls through.
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(menu)) << path[i]->Caption().toStdString() << " is not on the screen";
       ClickAt(menu->mapToGlobal(menu->actionGeometry(path[i]).center()));
       if (i + 1 < path.size()) menu = path[i]->SubMenu();
     }
