@@ -223,10 +223,20 @@ bool IfoFilesSafe(dvd_reader_s *reader, int titleSet, std::string *fault) {
 bool DiscIfoFilesSafe(dvd_reader_s *reader, std::string *fault) {
   if (!IfoFilesSafe(reader, 0, fault)) return false;
   IfoBytes vmg = ReadIfo(reader, 0, DVD_READ_INFO_FILE);
-  if (!vmg.Has(0, 0x40)) vmg = ReadIfo(reader, 0, DVD_READ_INFO_BACKUP_FILE);
-  if (!vmg.Has(0, 0x40)) return true; // no video manager: libdvdread refuses the disc
-  const unsigned titleSets = std::min(vmg.U16(0x3E), 99u);
-  for (unsigned n = 1; n <= titleSets; ++n)
+  if (!vmg.Has(0, 0x100)) vmg = ReadIfo(reader, 0, DVD_READ_INFO_BACKUP_FILE);
+  if (!vmg.Has(0, 0x100)) return true; // no video manager: libdvdread refuses the disc
+  // The title sets the video manager counts, and any other its titles name (the
+  // navigation library opens those too).
+  std::set<unsigned> titleSets;
+  for (unsigned n = 1; n <= std::min(vmg.U16(0x3E), 99u); ++n)
+    titleSets.insert(n);
+  const uint64_t titles = uint64_t(vmg.U32(0xC4)) * kBlock;
+  if (vmg.Has(titles, 8))
+    for (unsigned t = 0, count = vmg.U16(titles); t < count && vmg.Has(titles + 8 + 12 * t, 12); ++t) {
+      const unsigned n = vmg.U8(titles + 8 + 12 * t + 6);
+      if (n >= 1 && n <= 99) titleSets.insert(n);
+    }
+  for (unsigned n : titleSets)
     if (!IfoFilesSafe(reader, static_cast<int>(n), fault)) return false;
   return true;
 }

@@ -50,6 +50,15 @@ TEST(DamagedIfo, TitleSetTablesThatWouldCrashTheLibrariesRefuseTheDisc) {
     ExpectRefused(disc, "VTS_01_0.IFO");
     std::string open;
     EXPECT_EQ(CheckVolume(disc.Path(), &open), VolumeCheck::Ok); // the video manager is sound
+    // The same when the video manager does not count the title set its titles name.
+    for (const char *name : {"VIDEO_TS.IFO", "VIDEO_TS.BUP"}) {
+      std::vector<uint8_t> vmg = disc.Read(name);
+      PutBe(vmg, 0x3E, 0, 2);
+      disc.Write(name, vmg);
+    }
+    std::string error;
+    EXPECT_EQ(NavSession::Open(disc.Path(), &error), nullptr);
+    EXPECT_NE(error.find("VTS_01_0.IFO"), std::string::npos) << error;
   }
   {
     // A chain with programs and no program map: libdvdread accepts it and libdvdnav
