@@ -83,6 +83,21 @@ public:
     }
   }
 
+  // The first-play chain at byte `at`. When its commands cannot all be read, libdvdread
+  // frees the ones it read and then frees them again with the chain.
+  void FirstPlay(uint32_t at) {
+    if (!f_.Has(at, kPgcSize)) return;
+    if (const unsigned commands = f_.U16(at + 228)) {
+      const uint32_t table = at + commands;
+      if (!Offset(table)) return;
+      if (f_.Has(table, 8)) {
+        const uint64_t n = uint64_t(f_.U16(table)) + f_.U16(uint64_t(table) + 2) + f_.U16(uint64_t(table) + 4);
+        if (n && !f_.Has(uint64_t(table) + 8, n * 8)) return Fail("the first-play chain's commands cannot be read");
+      }
+    }
+    Chain(at);
+  }
+
   // The menus' table of language units at block `sector` (0: none).
   void Menus(uint32_t sector) {
     if (sector == 0) return;
@@ -146,7 +161,7 @@ std::string CheckFile(const IfoBytes &f, int titleSet) {
   Checker c(f);
   if (titleSet == 0) {
     const uint32_t firstPlay = f.U32(0x84);
-    if (firstPlay && c.Offset(firstPlay)) c.Chain(firstPlay);
+    if (firstPlay && c.Offset(firstPlay)) c.FirstPlay(firstPlay);
     if (c.fault.empty()) c.Menus(f.U32(0xC8));
   } else {
     const uint32_t titles = f.U32(0xCC);
