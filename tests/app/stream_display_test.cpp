@@ -12,6 +12,7 @@
 #include "framework/menus.h"
 #include "support/fixtures.h"
 #include "support/media/frame_code.h"
+#include "support/pointer.h"
 #include "support/qt_printers.h"
 #include "support/player_display.h"
 #include "support/scripted_dialogs.h"
@@ -98,7 +99,7 @@ protected:
     ASSERT_EQ(QProcess::execute("xdotool", args), 0) << args.join(' ').toStdString();
   }
   static void ClickAt(QPoint at, int button = 1) {
-    Xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button)});
+    ASSERT_TRUE(ClickOnScreen(at, button)) << "the click at " << at.x() << "," << at.y() << " did not arrive";
   }
   static void ClickAction(QMenu *menu, QAction *action) {
     ClickAt(menu->mapToGlobal(menu->actionGeometry(action).center()));
@@ -132,7 +133,7 @@ protected:
     ClickAction(shown, sub);
     ASSERT_TRUE(WaitFor([&] { return sub->SubMenu() && sub->SubMenu()->isVisible(); }, 3000))
         << sub->Caption().toStdString() << " does not open";
-    QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sub->SubMenu())) << sub->Caption().toStdString() << " is not on the screen";
     ClickAction(sub->SubMenu(), item);
     ASSERT_TRUE(WaitFor([&] { return !shown->isVisible(); }, 3000)) << "the menu stays open";
   }
