@@ -18,6 +18,8 @@ void Crop(const YuvPicture &p, const QRect &r, const uint8_t *planes[4], int str
   strides[3] = 0;
 }
 
+constexpr int kScaleFlags = SWS_BILINEAR;
+
 } // namespace
 
 QImage VideoFrame::ToImage() const {
@@ -26,7 +28,10 @@ QImage VideoFrame::ToImage() const {
   return PictureScaler::Convert(yuv);
 }
 
-PictureScaler::~PictureScaler() { sws_freeContext(sws_); }
+PictureScaler::~PictureScaler() {
+  sws_freeContext(sws_);
+  sws_freeContext(convert_);
+}
 
 const QImage &PictureScaler::Scale(const VideoFrame &frame, const QRect &source, const QSize &size) {
   if (size.isEmpty() || frame.IsNull()) {
@@ -35,6 +40,21 @@ const QImage &PictureScaler::Scale(const VideoFrame &frame, const QRect &source,
   }
   if (out_.size() != size || out_.format() != QImage::Format_RGB32 || !out_.isDetached())
     out_ = QImage(size, QImage::Format_RGB32);
+  if (!Run(frame, source, out_.bits(), static_cast<int>(out_.bytesPerLine()), size)) out_ = QImage();
+  return out_;
+}
+
+bool PictureScaler::ScaleInto(const VideoFrame &frame, const QRect &source, QImage &target, const QRect &at) {
+  if (at.isEmpty() || frame.IsNull() || !target.rect().contains(at)) return false;
+  if (target.format() != QImage::Format_RGB32 && target.format() != QImage::Format_ARGB32_Premultiplied)
+    return false;
+  const int stride = static_cast<int>(target.bytesPerLine());
+  uint8_t *dst = target.bits() + static_cast<long>(at.y()) * stride + at.x() * 4;
+  return Run(frame, source, dst, stride, at.size());
+}
+
+bool PictureScaler::Run(const VideoFrame &frame, const QRect &source, uint8_t *out, int outStride,
+                        const QSize &size) {
   const uint8_t *src[4] = {nullptr, nullptr, nullptr, nullptr};
   int srcStride[4] = {0, 0, 0, 0};
   AVPixelFormat format = AV_PIX_FMT_YUV420P;
@@ -51,20 +71,33 @@ const QImage &PictureScaler::Scale(const VideoFrame &frame, const QRect &source,
     r.setWidth(std::min(r.width(), frame.yuv.width - (r.x() & ~1)));
     r.setHeight(std::min(r.height(), frame.yuv.height - (r.y() & ~1)));
   }
-  if (r.isEmpty()) {
-    out_ = QImage();
-    return out_;
+  if (r.isEmpty()) return false;
+  uint8_t *dst[4] = {out, nullptr, nullptr, nullptr};
+  int dstStride[4] = {outStride, 0, 0, 0};
+  if (format == AV_PIX_FMT_YUV420P && r.size() != size) {
+    // Scaled in YUV first, then converted at the drawn size: swscale's scaling converter
+    // to RGB has no fast path and costs about three times the two steps together.
+    const int lumaStride = (size.width() + 31) & ~31, chromaStride = ((size.width() + 1) / 2 + 31) & ~31;
+    const int chromaRows = (size.height() + 1) / 2;
+    mid_.resize(static_cast<std::size_t>(lumaStride) * size.height() + 2u * chromaStride * chromaRows);
+    uint8_t *mid[4] = {mid_.data(), mid_.data() + static_cast<std::size_t>(lumaStride) * size.height(), nullptr,
+                       nullptr};
+    mid[2] = mid[1] + static_cast<std::size_t>(chromaStride) * chromaRows;
+    int midStride[4] = {lumaStride, chromaStride, chromaStride, 0};
+    sws_ = sws_getCachedContext(sws_, r.width(), r.height(), format, size.width(), size.height(), format, kScaleFlags,
+                                nullptr, nullptr, nullptr);
+    convert_ = sws_getCachedContext(convert_, size.width(), size.height(), format, size.width(), size.height(),
+                                    AV_PIX_FMT_BGRA, kScaleFlags, nullptr, nullptr, nullptr);
+    if (!sws_ || !convert_) return false;
+    sws_scale(sws_, src, srcStride, 0, r.height(), mid, midStride);
+    sws_scale(convert_, mid, midStride, 0, size.height(), dst, dstStride);
+    return true;
   }
   sws_ = sws_getCachedContext(sws_, r.width(), r.height(), format, size.width(), size.height(), AV_PIX_FMT_BGRA,
-                              SWS_BILINEAR, nullptr, nullptr, nullptr);
-  if (!sws_) {
-    out_ = QImage();
-    return out_;
-  }
-  uint8_t *dst[4] = {out_.bits(), nullptr, nullptr, nullptr};
-  int dstStride[4] = {static_cast<int>(out_.bytesPerLine()), 0, 0, 0};
+                              kScaleFlags, nullptr, nullptr, nullptr);
+  if (!sws_) return false;
   sws_scale(sws_, src, srcStride, 0, r.height(), dst, dstStride);
-  return out_;
+  return true;
 }
 
 QImage PictureScaler::Convert(const YuvPicture &p) {

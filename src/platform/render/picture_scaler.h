@@ -7,6 +7,8 @@
 #include "render/video_frame.h"
 
 #include <QImage>
+#include <cstdint>
+#include <vector>
 #include <QRect>
 
 struct SwsContext;
@@ -24,11 +26,20 @@ public:
   // image when the picture cannot be converted. Valid until the next call.
   const QImage &Scale(const VideoFrame &frame, const QRect &source, const QSize &size);
 
+  // The same, written straight into `target` (RGB32 or premultiplied ARGB32) at `at`,
+  // e.g. the window's backing store, saving the copy a drawImage would make. False,
+  // with nothing written, when `at` is not wholly inside `target` or its format differs.
+  bool ScaleInto(const VideoFrame &frame, const QRect &source, QImage &target, const QRect &at);
+
   // A YUV picture as RGB32 at its stored size.
   static QImage Convert(const YuvPicture &picture);
 
 private:
+  bool Run(const VideoFrame &frame, const QRect &source, uint8_t *out, int outStride, const QSize &size);
+
   SwsContext *sws_ = nullptr;
+  SwsContext *convert_ = nullptr;
+  std::vector<uint8_t> mid_; // the picture scaled, still in YUV
   QImage out_;
 };
 

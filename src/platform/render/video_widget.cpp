@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QWheelEvent>
@@ -156,9 +157,27 @@ void VideoWidget::paintEvent(QPaintEvent *) {
   // The picture's one conversion and scaling, straight to the size it is drawn.
   const QRect whole(QPoint(0, 0), current_.Size());
   const QRect source = source_.isEmpty() ? whole : source_.intersected(whole);
+  if (PaintStraight(p, source, dest)) return;
   const QImage &scaled = scaler_.Scale(current_, source, dest.size());
   if (!scaled.isNull()) p.drawImage(dest.topLeft(), scaled);
   else p.fillRect(dest, border_);
+}
+
+bool VideoWidget::PaintStraight(QPainter &p, const QRect &source, const QRect &dest) {
+  // Painting into an image (the window's backing store) with no scaling or rotation,
+  // and the whole picture inside what this paint may touch: the scaler writes the
+  // picture there itself instead of into an image drawImage then copies.
+  QPaintEngine *engine = p.paintEngine();
+  if (!engine || engine->type() != QPaintEngine::Raster) return false;
+  QPaintDevice *device = engine->paintDevice();
+  if (!device || device->devType() != QInternal::Image) return false;
+  auto *target = static_cast<QImage *>(device);
+  const QTransform &t = p.deviceTransform();
+  if (t.type() > QTransform::TxTranslate || target->devicePixelRatio() != 1.0 || p.hasClipping()) return false;
+  const QRect at = dest.translated(qRound(t.dx()), qRound(t.dy()));
+  const QRegion clip = engine->systemClip();
+  if (!clip.isEmpty() && !(QRegion(at) - clip).isEmpty()) return false;
+  return scaler_.ScaleInto(current_, source, *target, at);
 }
 
 bool VideoWidget::event(QEvent *e) {

@@ -15,6 +15,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class QPainter;
+
 #include <cstdint>
 #include <functional>
 #include <atomic>
@@ -74,6 +76,7 @@ private:
   void TakePosted();
   void UpdatePlacement();
   bool Forward(QEvent *event);
+  bool PaintStraight(QPainter &painter, const QRect &source, const QRect &dest);
 
   std::mutex slotLock_;
   std::mutex callbackLock_;  // held while the renderer's callbacks run
