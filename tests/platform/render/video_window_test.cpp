@@ -4,6 +4,7 @@
 // geometry asked for, full screen included; input on the picture reaches the drain.
 #include "media/playback.h"
 #include "support/fixtures.h"
+#include "support/wait.h"
 #include "win/winuser.h"
 
 #include <gtest/gtest.h>
@@ -264,18 +265,24 @@ TEST(VideoWindow, InputOnThePictureReachesTheDrain) {
   ComPtr<IRendererProbe> probe;
   window.As(&probe);
   QWidget *picture = probe->PictureWidget();
-  QTest::qWait(200);
+  ASSERT_TRUE(WaitFor([&] { return picture->isVisible() && picture->mapTo(&host, QPoint(0, 0)) == QPoint(100, 50); }, 3000))
+      << "the picture is not where it was put";
 
+  // The pointer may already rest where the test moves it (an earlier test left it
+  // there): it goes elsewhere first, so that the move to (10, 20) is a real one.
+  QTest::mouseMove(picture, QPoint(30, 40));
   QTest::mouseMove(picture, QPoint(10, 20));
   QTest::mouseClick(picture, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
   QTest::keyClick(picture, Qt::Key_Up);
-  QTest::qWait(100);
   bool move = false, press = false, release = false;
-  for (const Drain::Seen &s : host.seen) {
-    if (s.type == QEvent::MouseMove && s.pos == QPoint(110, 70) && s.buttons == Qt::NoButton) move = true;
-    if (s.type == QEvent::MouseButtonPress && s.pos == QPoint(300, 200)) press = true;
-    if (s.type == QEvent::MouseButtonRelease && s.pos == QPoint(300, 200)) release = true;
-  }
+  WaitFor([&] {
+    for (const Drain::Seen &s : host.seen) {
+      if (s.type == QEvent::MouseMove && s.pos == QPoint(110, 70) && s.buttons == Qt::NoButton) move = true;
+      if (s.type == QEvent::MouseButtonPress && s.pos == QPoint(300, 200)) press = true;
+      if (s.type == QEvent::MouseButtonRelease && s.pos == QPoint(300, 200)) release = true;
+    }
+    return move && press && release && !host.keys.empty();
+  }, 3000);
   EXPECT_TRUE(move) << "a move without a button did not arrive at (110, 70)";
   EXPECT_TRUE(press);
   EXPECT_TRUE(release);
