@@ -94,7 +94,7 @@ int DemuxPack(const BYTE *data, std::size_t size, PesPacket *out, int maxOut) {
       if (ptsDts >= 2) {
         if (headerLength < (ptsDts == 3 ? 10u : 5u)) return -1;
         pkt.hasPts = true;
-        pkt.pts = ReadTimestamp(ext);
+        pkt.pts = media::Pts90k(ReadTimestamp(ext));
       }
       pkt.payload = ext + headerLength;
       pkt.size = length - 3 - headerLength;

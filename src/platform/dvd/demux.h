@@ -2,6 +2,7 @@
 // packets, per elementary stream.
 #pragma once
 
+#include "com/media_time.h"
 #include "com/types.h"
 
 #include <cstddef>
@@ -29,7 +30,7 @@ struct PesPacket {
   int number = 0;    // stream number within its coding (MPEG audio 0..7, AC-3 0..7, subpicture 0..31)
   AudioCoding coding = AudioCoding::None;
   bool hasPts = false;
-  LONGLONG pts = 0; // 90 kHz, 33 bits
+  media::Pts90k pts;
   const BYTE *payload = nullptr;
   std::size_t size = 0;
   LpcmParams lpcm;   // LPCM only

@@ -148,10 +148,10 @@ Snapshot NavEngine::GetSnapshot() const {
 }
 
 bool NavEngine::Shown(ShownVobu *vobu, LONGLONG *time90k) const {
-  REFERENCE_TIME now = 0;
+  media::StreamTime now;
   bool haveNow = out_->Now(&now);
   std::lock_guard g(lock_);
-  if (!haveNow) now = std::numeric_limits<REFERENCE_TIME>::max() / 2;
+  if (!haveNow) now = media::StreamTime(std::numeric_limits<REFERENCE_TIME>::max() / 2);
   return shown_.At(now, vobu, time90k);
 }
 
@@ -188,8 +188,8 @@ bool NavEngine::MakeState(StateRecord *record) const {
   return true;
 }
 
-REFERENCE_TIME NavEngine::NowOr(REFERENCE_TIME fallback) {
-  REFERENCE_TIME now = 0;
+media::StreamTime NavEngine::NowOr(media::StreamTime fallback) {
+  media::StreamTime now;
   return out_->Now(&now) ? now : fallback;
 }
 
@@ -256,22 +256,22 @@ void NavEngine::ThreadMain() {
   snap_.still = false;
 }
 
-bool NavEngine::WaitUntil(REFERENCE_TIME until, bool forever) {
+bool NavEngine::WaitUntil(media::StreamTime until, bool forever) {
   for (;;) {
-    REFERENCE_TIME now = 0;
+    media::StreamTime now;
     bool haveNow = out_->Now(&now);
     if (haveNow) {
       lastNow_ = now;
       SendDueTimeMarks(now);
     }
     if (!forever && haveNow && now >= until) return true;
-    REFERENCE_TIME wait = 20 * 10000; // 20 ms while the clock is unknown
+    media::StreamTime wait = media::StreamTime::Milliseconds(20); // while the clock is unknown
     if (haveNow && !forever) wait = until - now;
-    if (haveNow && !marks_.empty()) wait = std::min(wait, std::max<REFERENCE_TIME>(marks_.front().at - now, 0));
-    wait = std::min<REFERENCE_TIME>(std::max<REFERENCE_TIME>(wait, 10000), 100 * 10000);
+    if (haveNow && !marks_.empty()) wait = std::min(wait, std::max(marks_.front().at - now, media::StreamTime()));
+    wait = std::clamp(wait, media::StreamTime::Milliseconds(1), media::StreamTime::Milliseconds(100));
     std::unique_lock g(lock_);
     if (quit_ || !reading_ || !commands_.empty()) return false;
-    wake_.wait_for(g, std::chrono::microseconds(wait / 10));
+    wake_.wait_for(g, std::chrono::microseconds(wait.ticks() / 10));
     if (quit_ || !reading_ || !commands_.empty()) return false;
   }
 }

@@ -42,7 +42,7 @@ struct StreamFormat {
 
 struct SampleInfo {
   bool hasTime = false;
-  REFERENCE_TIME start = 0;
+  media::StreamTime start;
   bool discontinuity = false;
   bool sync = false;
   bool preroll = false;
@@ -68,7 +68,7 @@ public:
   // Any thread.
   virtual void Notify(LONG code, LONG_PTR param1, LONG_PTR param2) = 0;
   // Any thread: the stream time now; false when the graph is not running.
-  virtual bool Now(REFERENCE_TIME *now) = 0;
+  virtual bool Now(media::StreamTime *now) = 0;
 };
 
 // The outcome of one command, shared with the IDvdCmd handed to the caller.
@@ -183,9 +183,9 @@ private:
   void Step();
   // Waits until the stream time reaches `until` (or a command, pause or quit arrives),
   // sending due time events. True when the time was reached.
-  bool WaitUntil(REFERENCE_TIME until, bool forever = false);
+  bool WaitUntil(media::StreamTime until, bool forever = false);
   bool Interrupted();
-  REFERENCE_TIME NowOr(REFERENCE_TIME fallback);
+  media::StreamTime NowOr(media::StreamTime fallback);
 
   // Blocks and events.
   void OnBlock(const BYTE *data, std::size_t size);
@@ -218,11 +218,11 @@ private:
   void PrepareJump();
   // After a jump the library carried out: the still left behind is not skipped.
   HRESULT Jumped(bool ok, HRESULT failure);
-  void QueueTimeMark(REFERENCE_TIME at, LONGLONG time90k);
-  void SendDueTimeMarks(REFERENCE_TIME now);
+  void QueueTimeMark(media::StreamTime at, LONGLONG time90k);
+  void SendDueTimeMarks(media::StreamTime now);
   // Title and chapter events: sent once the first picture of the next VOBU shows.
   void QueueStatus(LONG code, LONG_PTR p1, LONG_PTR p2);
-  void ScheduleStatus(REFERENCE_TIME at);
+  void ScheduleStatus(media::StreamTime at);
   void EndScan(bool notify);
   HRESULT Fail(); // maps the library's refusal
   StreamSet CurrentStreams() const;
@@ -262,7 +262,7 @@ private:
   struct Still {
     bool active = false;
     bool forever = false;
-    REFERENCE_TIME until = 0;
+    media::StreamTime until;
   } still_;
   bool discontinuity_[3] = {true, true, true};
   bool expectSeekHop_ = false;
@@ -273,11 +273,11 @@ private:
   std::vector<BYTE> pendingBlock_;
   int pendingIndex_ = 0;
   RecentPackets recent_;
-  REFERENCE_TIME lastNow_ = 0; // the stream time last seen while running
+  media::StreamTime lastNow_; // the stream time last seen while running
   // A time event, or (code != 0) a status event, sent when stream time reaches `at`:
   // the picture it describes is then on the screen.
   struct TimeMark {
-    REFERENCE_TIME at;
+    media::StreamTime at;
     LONGLONG time90k;
     LONG code = 0;
     LONG_PTR p1 = 0, p2 = 0;
@@ -287,9 +287,9 @@ private:
   LONGLONG lastSecond_ = -1;
   // Scans.
   double speed_ = 1.0;
-  REFERENCE_TIME scanStreamBase_ = 0;
+  media::StreamTime scanStreamBase_;
   LONGLONG scanTimeBase_ = -1;
-  REFERENCE_TIME scanKeyTime_ = 0;
+  media::StreamTime scanKeyTime_;
   bool scanKeyDone_ = false;
   // Restores and timed jumps.
   std::optional<RestoreTarget> restore_;

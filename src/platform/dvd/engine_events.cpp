@@ -16,7 +16,7 @@ namespace {
 // Where new material starts after a jump, ahead of the clock: room for its first picture
 // and sound to be read and decoded. The first picture shows as soon as it is decoded and
 // stays until the clock reaches it, so this is also how long it stands still.
-constexpr REFERENCE_TIME kMargin = UNITS / 25;
+constexpr media::StreamTime kMargin = media::StreamTime::Milliseconds(40);
 }
 
 void NavEngine::OnNavPacket() {
@@ -29,7 +29,7 @@ void NavEngine::OnNavPacket() {
   haveNav_ = true;
   navSinceFlush_ = true;
   noProgress_ = std::max(0, noProgress_ - 1);
-  const REFERENCE_TIME now = NowOr(0);
+  const media::StreamTime now = NowOr(media::StreamTime());
   Snapshot s = GetSnapshot();
 
   if (restore_ && s.domain == NavDomain::Title) {
@@ -50,14 +50,14 @@ void NavEngine::OnNavPacket() {
     // Show the saved picture first: what lies before it is decoded and dropped.
     prerollUntil_ = r.time90k;
     LONGLONG skip = std::max<LONGLONG>(0, r.time90k - timeAtNav_);
-    timeline_.MapAt(pci_.vobuStart, pci_.vobuEnd, now + kMargin - TicksToRef(skip));
+    timeline_.MapAt(pci_.vobuStart, pci_.vobuEnd, now + kMargin - media::ToStreamTime(media::Ticks90k(skip)));
     if (restoreCmd_) restoreCmd_->Finish(S_OK);
     restoreCmd_.reset();
     restore_.reset();
     UpdateStreams();
   }
 
-  REFERENCE_TIME start;
+  media::StreamTime start;
   if (speed_ != 1.0) {
     if (!scanKeyDone_ && scanTimeBase_ >= 0) out_->Drain();
     if (scanTimeBase_ < 0) {
@@ -65,8 +65,8 @@ void NavEngine::OnNavPacket() {
       scanStreamBase_ = now + kMargin;
     }
     scanKeyDone_ = false;
-    scanKeyTime_ = scanStreamBase_ + static_cast<REFERENCE_TIME>(
-                                         TicksToRef(std::llabs(timeAtNav_ - scanTimeBase_)) / std::abs(speed_));
+    const media::StreamTime travelled = media::ToStreamTime(media::Ticks90k(std::llabs(timeAtNav_ - scanTimeBase_)));
+    scanKeyTime_ = scanStreamBase_ + media::StreamTime(static_cast<REFERENCE_TIME>(travelled.ticks() / std::abs(speed_)));
     start = scanKeyTime_;
     timeline_.MapAt(pci_.vobuStart, pci_.vobuEnd, start);
   } else {
@@ -76,7 +76,7 @@ void NavEngine::OnNavPacket() {
   ShownVobu shown;
   shown.streamStart = start;
   shown.time90k = timeAtNav_;
-  shown.duration90k = speed_ != 1.0 ? 0 : static_cast<LONGLONG>(pci_.vobuEnd - pci_.vobuStart);
+  shown.duration90k = speed_ != 1.0 ? 0 : (pci_.vobuEnd - pci_.vobuStart).ticks();
   shown.backwards = speed_ < 0;
   shown.sector = navSector_;
   shown.title = s.domain == NavDomain::Title ? s.title : 0;
@@ -251,13 +251,13 @@ void NavEngine::OnStill(int seconds) {
   }
   out_->Drain();
   // A still shows at once: what describes it is due now.
-  ScheduleStatus(0);
-  SendDueTimeMarks(std::numeric_limits<REFERENCE_TIME>::max());
+  ScheduleStatus(media::StreamTime());
+  SendDueTimeMarks(media::StreamTime(std::numeric_limits<REFERENCE_TIME>::max()));
   noProgress_ = 0;
   still_.active = true;
   still_.forever = seconds >= 255;
-  const REFERENCE_TIME begin = std::max(NowOr(0), timeline_.DeliveredEnd());
-  still_.until = begin + static_cast<REFERENCE_TIME>(seconds) * UNITS;
+  const media::StreamTime begin = std::max(NowOr(media::StreamTime()), timeline_.DeliveredEnd());
+  still_.until = begin + media::StreamTime::Seconds(seconds);
   int buttons;
   {
     std::lock_guard g(lock_);

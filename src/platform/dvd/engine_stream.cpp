@@ -12,8 +12,8 @@
 
 namespace dvd {
 namespace {
-constexpr REFERENCE_TIME kLead = UNITS;            // how far ahead of the clock data may go
-constexpr REFERENCE_TIME kScanLead = 3 * UNITS / 10;
+constexpr media::StreamTime kLead = media::StreamTime::Seconds(1); // how far ahead of the clock data may go
+constexpr media::StreamTime kScanLead = media::StreamTime::Milliseconds(300);
 constexpr int kMaxNoProgress = 100000;             // events and blocks without a picture
 int Index(StreamKind k) { return k == StreamKind::Video ? 0 : k == StreamKind::Audio ? 1 : 2; }
 
@@ -23,13 +23,6 @@ int StreamIdOf(const PesPacket &p) {
   return p.kind == StreamKind::Audio && p.coding == AudioCoding::Mpeg ? p.streamId : p.subId;
 }
 
-LONGLONG PtsDiff(LONGLONG a, LONGLONG b) {
-  constexpr LONGLONG wrap = 1LL << 33;
-  LONGLONG d = (a - b) % wrap;
-  if (d > wrap / 2) d -= wrap;
-  if (d < -wrap / 2) d += wrap;
-  return d;
-}
 } // namespace
 
 void NavEngine::Step() {
@@ -132,7 +125,7 @@ bool NavEngine::DeliverPending() {
         titleTime = timeAtNav_;
       } else {
         info.start = timeline_.ToStream(p.pts);
-        titleTime = timeAtNav_ + PtsDiff(p.pts, pci_.vobuStart);
+        titleTime = timeAtNav_ + (p.pts - pci_.vobuStart).ticks();
       }
       if (!WaitUntil(info.start - (scanning ? kScanLead : kLead))) {
         pendingIndex_ = i; // go on from this packet after the command
@@ -167,17 +160,17 @@ bool NavEngine::DeliverPending() {
   return true;
 }
 
-void NavEngine::QueueTimeMark(REFERENCE_TIME at, LONGLONG time90k) {
+void NavEngine::QueueTimeMark(media::StreamTime at, LONGLONG time90k) {
   marks_.push_back({at, time90k});
   while (marks_.size() > 64) marks_.pop_front();
 }
 
 void NavEngine::QueueStatus(LONG code, LONG_PTR p1, LONG_PTR p2) {
-  TimeMark m{0, 0, code, p1, p2};
+  TimeMark m{media::StreamTime(), 0, code, p1, p2};
   pendingStatus_.push_back(m);
 }
 
-void NavEngine::ScheduleStatus(REFERENCE_TIME at) {
+void NavEngine::ScheduleStatus(media::StreamTime at) {
   for (TimeMark m : pendingStatus_) {
     m.at = at;
     auto later = [](const TimeMark &a, const TimeMark &b) { return a.at < b.at; };
@@ -186,7 +179,7 @@ void NavEngine::ScheduleStatus(REFERENCE_TIME at) {
   pendingStatus_.clear();
 }
 
-void NavEngine::SendDueTimeMarks(REFERENCE_TIME now) {
+void NavEngine::SendDueTimeMarks(media::StreamTime now) {
   FrameRate rate = GetSnapshot().rate;
   while (!marks_.empty() && marks_.front().at <= now) {
     const TimeMark mark = marks_.front();
@@ -212,7 +205,7 @@ void NavEngine::Replay(StreamKind kind, int id) {
   if (id < 0) return;
   // From the sound or the caption of the picture on screen; what is older than that
   // is dropped downstream as late, what is later waits for its time.
-  const REFERENCE_TIME now = NowOr(lastNow_);
+  const media::StreamTime now = NowOr(lastNow_);
   for (const KeptPacket *p : recent_.From(kind, id, now)) {
     SampleInfo info;
     info.hasTime = p->hasTime;

@@ -294,8 +294,8 @@ void NavSession::KeepNavPacket(PciCopy *pci, DsiCopy *dsi) {
     if (src) {
       std::memcpy(pci->raw.data(), src, sizeof(pci_t));
       pci->valid = true;
-      pci->vobuStart = src->pci_gi.vobu_s_ptm;
-      pci->vobuEnd = src->pci_gi.vobu_e_ptm;
+      pci->vobuStart = media::Pts90k(src->pci_gi.vobu_s_ptm);
+      pci->vobuEnd = media::Pts90k(src->pci_gi.vobu_e_ptm);
       pci->prohibitedOps = UopBits(src->pci_gi.vobu_uop_ctl);
       const hl_gi_t &hl = src->hli.hl_gi;
       pci->highlightStatus = hl.hli_ss & 3;

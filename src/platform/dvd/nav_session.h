@@ -3,6 +3,7 @@
 // once it runs).
 #pragma once
 
+#include "com/media_time.h"
 #include "com/types.h"
 #include "dvd/pointing.h"
 
@@ -18,7 +19,7 @@ enum class NavDomain { FirstPlay = 1, VideoManagerMenu = 2, TitleSetMenu = 3, Ti
 // The presentation control information of one navigation packet, copied.
 struct PciCopy {
   bool valid = false;
-  DWORD vobuStart = 0, vobuEnd = 0; // 90 kHz
+  media::Pts90k vobuStart, vobuEnd;
   DWORD prohibitedOps = 0;          // bit n set: user operation n prohibited
   int highlightStatus = 0;          // hli_ss
   int buttonCount = 0;

@@ -171,7 +171,7 @@ HRESULT Navigator::OnStop() {
   for (NavigatorPin *p : pins)
     if (p->IsConnected()) p->DeliverEndFlush();
   std::lock_guard g(clockLock_);
-  playedBefore_ = 0;
+  playedBefore_ = media::StreamTime();
   return S_OK;
 }
 
@@ -196,7 +196,10 @@ void Navigator::DeliverSample(StreamKind kind, const BYTE *data, std::size_t siz
   if (!pin.IsConnected() || size > static_cast<std::size_t>(std::numeric_limits<LONG>::max())) return;
   ComPtr<graph::MediaSample> sample = graph::MediaSample::CreateFrom(data, static_cast<LONG>(size));
   if (!sample) return;
-  if (info.hasTime) sample->SetTime(&info.start, nullptr);
+  if (info.hasTime) {
+    const REFERENCE_TIME start = info.start.ticks();
+    sample->SetTime(&start, nullptr);
+  }
   sample->SetDiscontinuity(info.discontinuity ? TRUE : FALSE);
   sample->SetSyncPoint(info.sync ? TRUE : FALSE);
   sample->SetPreroll(info.preroll ? TRUE : FALSE);
@@ -251,17 +254,21 @@ void Navigator::SetSubpictureDisplay(bool on) {
   if (ComPtr<IDvdSubpictureSink> s = subpicture_.PeerAs<IDvdSubpictureSink>()) s->SetDisplay(on ? TRUE : FALSE);
 }
 
-REFERENCE_TIME Navigator::WallSinceRun() const {
+media::StreamTime Navigator::WallSinceRun() const {
   auto d = std::chrono::steady_clock::now() - runWall_;
-  return std::chrono::duration_cast<std::chrono::microseconds>(d).count() * 10;
+  return media::StreamTime(std::chrono::duration_cast<std::chrono::microseconds>(d).count() * 10);
 }
 
 void Navigator::Notify(LONG code, LONG_PTR param1, LONG_PTR param2) { NotifyEvent(code, param1, param2); }
 
-bool Navigator::Now(REFERENCE_TIME *now) {
+bool Navigator::Now(media::StreamTime *now) {
   if (State() != State_Running) return false;
-  HRESULT hr = StreamTime(now);
-  if (SUCCEEDED(hr)) return true;
+  REFERENCE_TIME t = 0;
+  HRESULT hr = StreamTime(&t);
+  if (SUCCEEDED(hr)) {
+    *now = media::StreamTime(t);
+    return true;
+  }
   if (hr != VFW_E_NO_CLOCK) return false;
   // No clock in the graph: the wall clock since Run paces the streams.
   std::lock_guard g(clockLock_);

@@ -155,7 +155,7 @@ private:
   void SetHighlight(const DvdHighlight &highlight) override;
   void SetSubpictureDisplay(bool on) override;
   void Notify(LONG code, LONG_PTR param1, LONG_PTR param2) override;
-  bool Now(REFERENCE_TIME *now) override;
+  bool Now(media::StreamTime *now) override;
 
   NavigatorPin video_, audio_, subpicture_;
   DvdInterfaces dvd_;
@@ -163,8 +163,8 @@ private:
   std::string path_;
   std::mutex clockLock_;
   std::chrono::steady_clock::time_point runWall_{}; // stands in for a missing clock
-  REFERENCE_TIME playedBefore_ = 0; // stream time played before the last Run, without a clock
-  REFERENCE_TIME WallSinceRun() const;
+  media::StreamTime playedBefore_; // stream time played before the last Run, without a clock
+  media::StreamTime WallSinceRun() const;
 };
 
 } // namespace dvd

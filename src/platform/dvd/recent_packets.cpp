@@ -11,7 +11,7 @@ const RecentPackets::Store *RecentPackets::StoreOf(StreamKind kind) const {
 }
 
 void RecentPackets::Keep(StreamKind kind, int id, const BYTE *data, std::size_t size, bool hasTime,
-                         REFERENCE_TIME start) {
+                         media::StreamTime start) {
   Store *s = StoreOf(kind);
   if (!s || !data || size == 0) return;
   KeptPacket p;
@@ -28,7 +28,7 @@ void RecentPackets::Keep(StreamKind kind, int id, const BYTE *data, std::size_t 
   Trim(*s, kind == StreamKind::Audio ? kAudioSpan : kSubpictureSpan);
 }
 
-void RecentPackets::Trim(Store &s, REFERENCE_TIME span) {
+void RecentPackets::Trim(Store &s, media::StreamTime span) {
   auto dropFront = [&s] {
     s.bytes -= s.packets.front().payload.size();
     s.packets.pop_front();
@@ -46,7 +46,7 @@ void RecentPackets::Clear() {
   subpicture_ = Store{};
 }
 
-std::vector<const KeptPacket *> RecentPackets::From(StreamKind kind, int id, REFERENCE_TIME at) const {
+std::vector<const KeptPacket *> RecentPackets::From(StreamKind kind, int id, media::StreamTime at) const {
   std::vector<const KeptPacket *> out;
   const Store *s = StoreOf(kind);
   if (!s) return out;
@@ -68,7 +68,7 @@ std::size_t RecentPackets::Bytes(StreamKind kind) const {
   return s ? s->bytes : 0;
 }
 
-bool RecentPackets::Oldest(StreamKind kind, REFERENCE_TIME *start) const {
+bool RecentPackets::Oldest(StreamKind kind, media::StreamTime *start) const {
   const Store *s = StoreOf(kind);
   if (!s) return false;
   for (const KeptPacket &p : s->packets)

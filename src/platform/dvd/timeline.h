@@ -3,44 +3,42 @@
 // which VOBU is on screen when.
 #pragma once
 
+#include "com/media_time.h"
 #include "com/types.h"
 
 #include <deque>
 
 namespace dvd {
 
-constexpr REFERENCE_TIME TicksToRef(LONGLONG ticks90k) { return ticks90k * 1000 / 9; }
-constexpr LONGLONG RefToTicks(REFERENCE_TIME ref) { return ref * 9 / 1000; }
-
 class Timeline {
 public:
   // A new VOBU [start, end) in disc time. One that continues the previous VOBU keeps
   // the mapping; any other starts a new one at the later of `now + margin` and the end
   // of what was already delivered. Returns the VOBU's start on the stream timeline.
-  REFERENCE_TIME OnVobu(DWORD start, DWORD end, REFERENCE_TIME now, REFERENCE_TIME margin);
+  media::StreamTime OnVobu(media::Pts90k start, media::Pts90k end, media::StreamTime now, media::StreamTime margin);
   // Maps `start` to `at` (a jump to a precise point).
-  void MapAt(DWORD start, DWORD end, REFERENCE_TIME at);
+  void MapAt(media::Pts90k start, media::Pts90k end, media::StreamTime at);
   // Disc time to stream time with the current mapping (33-bit wrap aware).
-  REFERENCE_TIME ToStream(LONGLONG pts) const;
+  media::StreamTime ToStream(media::Pts90k pts) const;
   bool Mapped() const { return mapped_; }
   // After a flush nothing delivered is pending any more.
   void Break() {
     mapped_ = false;
-    deliveredEnd_ = 0;
+    deliveredEnd_ = media::StreamTime();
   }
-  REFERENCE_TIME DeliveredEnd() const { return deliveredEnd_; }
+  media::StreamTime DeliveredEnd() const { return deliveredEnd_; }
 
 private:
   bool mapped_ = false;
-  LONGLONG base_ = 0;           // disc time of the anchor
-  REFERENCE_TIME at_ = 0;       // stream time of the anchor
-  DWORD lastEnd_ = 0;
-  REFERENCE_TIME deliveredEnd_ = 0;
+  media::Pts90k base_;          // disc time of the anchor
+  media::StreamTime at_;        // stream time of the anchor
+  media::Pts90k lastEnd_;
+  media::StreamTime deliveredEnd_;
 };
 
 // Which VOBU is on screen at a stream time.
 struct ShownVobu {
-  REFERENCE_TIME streamStart = 0;
+  media::StreamTime streamStart;
   LONGLONG time90k = 0;     // program chain time at the VOBU start
   LONGLONG duration90k = 0; // 0 in scans: the key frame stays
   bool backwards = false;
@@ -54,7 +52,7 @@ public:
   void Clear() { entries_.clear(); }
   // The VOBU on screen at `now` (the earliest one known when none has started yet);
   // false when there is none. *time90k is the time of the picture within it.
-  bool At(REFERENCE_TIME now, ShownVobu *vobu, LONGLONG *time90k) const;
+  bool At(media::StreamTime now, ShownVobu *vobu, LONGLONG *time90k) const;
 
 private:
   std::deque<ShownVobu> entries_;

@@ -30,11 +30,11 @@ public:
     if (info.newFormat) formats.push_back(*info.newFormat);
     if (info.discontinuity) discontinuities[k]++;
     if (k > 0)
-      streamSamples[k].push_back({Wall(), info.hasTime, info.start, info.discontinuity != false,
+      streamSamples[k].push_back({Wall(), info.hasTime, info.start.ticks(), info.discontinuity != false,
                                   info.newFormat ? info.newFormat->coding : dvd::AudioCoding::None});
     if (info.hasTime && k == 0) {
-      lastVideoTime = info.start;
-      videoStarts.push_back({events.size(), flushes, info.start});
+      lastVideoTime = info.start.ticks();
+      videoStarts.push_back({events.size(), flushes, info.start.ticks()});
     }
   }
   void Flush() override {
@@ -98,8 +98,15 @@ public:
     events.push_back({code, p1, p2, Wall()});
     cv_.notify_all();
   }
-  bool Now(REFERENCE_TIME *now) override {
-    *now = static_cast<REFERENCE_TIME>(Wall() * speed_ * 1e7);
+  bool Now(media::StreamTime *now) override {
+    *now = media::StreamTime(static_cast<REFERENCE_TIME>(Wall() * speed_ * 1e7));
+    return true;
+  }
+  // The same in plain ticks, for the tests' own arithmetic.
+  bool Now(REFERENCE_TIME *now) {
+    media::StreamTime t;
+    Now(&t);
+    *now = t.ticks();
     return true;
   }
 

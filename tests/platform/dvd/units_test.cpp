@@ -22,6 +22,11 @@
 
 using namespace dvd;
 
+namespace {
+media::StreamTime T(REFERENCE_TIME t) { return media::StreamTime(t); }
+media::Pts90k P(LONGLONG pts) { return media::Pts90k(pts); }
+} // namespace
+
 TEST(Timecode, BcdPackingPutsEachDigitInItsNibble) {
   // 12:34:56 frame 23 at 30 fps: hour units 2 in 28-31, hour tens 1 in 24-27, ...
   DVD_HMSF_TIMECODE tc{12, 34, 56, 23};
@@ -249,12 +254,12 @@ TEST(Demux, SplitsPrivateStreamsAndStripsTheirHeaders) {
   ASSERT_EQ(DemuxPack(pack.data(), pack.size(), out, 8), 5);
   EXPECT_EQ(out[0].kind, StreamKind::Video);
   EXPECT_TRUE(out[0].hasPts);
-  EXPECT_EQ(out[0].pts, 0x1FFFFFFFFLL);
+  EXPECT_EQ(out[0].pts.value(), 0x1FFFFFFFFLL);
   EXPECT_TRUE(out[0].startsKeyFrame);
   EXPECT_EQ(std::vector<BYTE>(out[0].payload, out[0].payload + out[0].size), video);
   EXPECT_EQ(out[1].coding, AudioCoding::Ac3);
   EXPECT_EQ(out[1].number, 1);
-  EXPECT_EQ(out[1].pts, 3003);
+  EXPECT_EQ(out[1].pts.value(), 3003);
   EXPECT_EQ(std::vector<BYTE>(out[1].payload, out[1].payload + out[1].size), (std::vector<BYTE>{0x0B, 0x77, 9}));
   EXPECT_EQ(out[2].coding, AudioCoding::Lpcm);
   EXPECT_FALSE(out[2].hasPts);
@@ -318,55 +323,56 @@ TEST(Timeline, KeepsContinuingVobusAndRebasesOthers) {
   Timeline t;
   const REFERENCE_TIME margin = UNITS / 4;
   // The first VOBU starts a margin after now.
-  EXPECT_EQ(t.OnVobu(48003, 87042, 10 * UNITS, margin), 10 * UNITS + margin);
-  EXPECT_EQ(t.ToStream(48003 + 9000), 10 * UNITS + margin + UNITS / 10);
+  EXPECT_EQ(t.OnVobu(P(48003), P(87042), T(10 * UNITS), T(margin)).ticks(), 10 * UNITS + margin);
+  EXPECT_EQ(t.ToStream(P(48003 + 9000)).ticks(), 10 * UNITS + margin + UNITS / 10);
   // The next one continues it, whatever the clock says.
-  EXPECT_EQ(t.OnVobu(87042, 126081, 99 * UNITS, margin), 10 * UNITS + margin + TicksToRef(87042 - 48003));
+  EXPECT_EQ(t.OnVobu(P(87042), P(126081), T(99 * UNITS), T(margin)).ticks(),
+            10 * UNITS + margin + media::ToStreamTime(media::Ticks90k(87042 - 48003)).ticks());
   // A new cell restarts the disc times: it follows what was delivered, without a gap.
-  const REFERENCE_TIME end = t.ToStream(126081);
-  EXPECT_EQ(t.DeliveredEnd(), end);
-  EXPECT_EQ(t.OnVobu(48003, 87042, 10 * UNITS, margin), end);
+  const REFERENCE_TIME end = t.ToStream(P(126081)).ticks();
+  EXPECT_EQ(t.DeliveredEnd().ticks(), end);
+  EXPECT_EQ(t.OnVobu(P(48003), P(87042), T(10 * UNITS), T(margin)).ticks(), end);
   // After a flush it starts from the clock again.
   t.Break();
   EXPECT_FALSE(t.Mapped());
-  EXPECT_EQ(t.OnVobu(48003, 87042, 20 * UNITS, margin), 20 * UNITS + margin);
+  EXPECT_EQ(t.OnVobu(P(48003), P(87042), T(20 * UNITS), T(margin)).ticks(), 20 * UNITS + margin);
   // Presentation times wrap at 33 bits.
-  t.MapAt((1u << 31) + 5000, 7000, 0);
-  EXPECT_EQ(t.ToStream(((1LL << 33) - 90000 + ((1LL << 31) + 5000)) % (1LL << 33)), -UNITS);
+  t.MapAt(P((1u << 31) + 5000), P(7000), T(0));
+  EXPECT_EQ(t.ToStream(P(((1LL << 33) - 90000 + ((1LL << 31) + 5000)) % (1LL << 33))).ticks(), -UNITS);
   Timeline w;
-  w.MapAt(0, 90000, 5 * UNITS);
-  EXPECT_EQ(w.ToStream((1LL << 33) - 9000), 5 * UNITS - UNITS / 10); // just before the anchor, across the wrap
+  w.MapAt(P(0), P(90000), T(5 * UNITS));
+  EXPECT_EQ(w.ToStream(P((1LL << 33) - 9000)).ticks(), 5 * UNITS - UNITS / 10); // just before the anchor, across the wrap
 }
 
 TEST(Timeline, ShownHistoryFollowsTheClock) {
   ShownHistory h;
   ShownVobu a;
-  a.streamStart = 10 * UNITS;
+  a.streamStart = T(10 * UNITS);
   a.time90k = 90000;
   a.duration90k = 45000;
   a.title = 1;
   ShownVobu b = a;
-  b.streamStart = 10 * UNITS + UNITS / 2;
+  b.streamStart = T(10 * UNITS + UNITS / 2);
   b.time90k = 135000;
   h.Push(a);
   h.Push(b);
   ShownVobu v;
   LONGLONG t = 0;
-  ASSERT_TRUE(h.At(9 * UNITS, &v, &t)); // before anything is shown: the first one
+  ASSERT_TRUE(h.At(T(9 * UNITS), &v, &t)); // before anything is shown: the first one
   EXPECT_EQ(t, 90000);
-  ASSERT_TRUE(h.At(10 * UNITS + UNITS / 4, &v, &t));
+  ASSERT_TRUE(h.At(T(10 * UNITS + UNITS / 4), &v, &t));
   EXPECT_EQ(t, 90000 + 22500);
-  ASSERT_TRUE(h.At(20 * UNITS, &v, &t)); // the last picture stays: no time past its VOBU
+  ASSERT_TRUE(h.At(T(20 * UNITS), &v, &t)); // the last picture stays: no time past its VOBU
   EXPECT_EQ(t, 135000 + 45000);
   // A VOBU mapped earlier replaces the later ones (the stream went back).
   ShownVobu c = a;
-  c.streamStart = 10 * UNITS + UNITS / 10;
+  c.streamStart = T(10 * UNITS + UNITS / 10);
   c.time90k = 900000;
   h.Push(c);
-  ASSERT_TRUE(h.At(20 * UNITS, &v, &t));
+  ASSERT_TRUE(h.At(T(20 * UNITS), &v, &t));
   EXPECT_EQ(v.time90k, 900000);
   h.Clear();
-  EXPECT_FALSE(h.At(20 * UNITS, &v, &t));
+  EXPECT_FALSE(h.At(T(20 * UNITS), &v, &t));
 }
 
 TEST(RecentPackets, HandsOnAStreamFromThePacketInEffectAndForgetsWhatIsTooOld) {
@@ -377,36 +383,36 @@ TEST(RecentPackets, HandsOnAStreamFromThePacketInEffectAndForgetsWhatIsTooOld) {
   for (int i = 0; i < 50; ++i) {
     const REFERENCE_TIME t = i * 100 * ms;
     for (int id : {0x80, 0xC1}) {
-      r.Keep(StreamKind::Audio, id, data, sizeof data, true, t);
-      r.Keep(StreamKind::Audio, id, data, 2, false, 0);
+      r.Keep(StreamKind::Audio, id, data, sizeof data, true, T(t));
+      r.Keep(StreamKind::Audio, id, data, 2, false, T(0));
     }
   }
   // Sound is kept three seconds behind the newest packet (4.9 s): from 1.9 s on.
-  REFERENCE_TIME oldest = -1;
+  media::StreamTime oldest(-1);
   ASSERT_TRUE(r.Oldest(StreamKind::Audio, &oldest));
-  EXPECT_EQ(oldest, 1900 * ms);
+  EXPECT_EQ(oldest.ticks(), 1900 * ms);
   // From the packet playing at 2.55 s: the one stamped 2.5 s, its unstamped follower, and on.
-  std::vector<const KeptPacket *> from = r.From(StreamKind::Audio, 0xC1, 2550 * ms);
+  std::vector<const KeptPacket *> from = r.From(StreamKind::Audio, 0xC1, T(2550 * ms));
   ASSERT_EQ(from.size(), 2u * 25);
   EXPECT_TRUE(from[0]->hasTime);
-  EXPECT_EQ(from[0]->start, 2500 * ms);
+  EXPECT_EQ(from[0]->start.ticks(), 2500 * ms);
   EXPECT_FALSE(from[1]->hasTime);
   EXPECT_EQ(from[1]->payload.size(), 2u);
   for (const KeptPacket *p : from) EXPECT_EQ(p->id, 0xC1);
   // Earlier than anything kept: from the first stamped packet; a stream never read: nothing.
-  EXPECT_EQ(r.From(StreamKind::Audio, 0x80, 0).front()->start, 1900 * ms);
-  EXPECT_TRUE(r.From(StreamKind::Audio, 0x81, 2550 * ms).empty());
-  EXPECT_TRUE(r.From(StreamKind::Video, 0x80, 2550 * ms).empty());
+  EXPECT_EQ(r.From(StreamKind::Audio, 0x80, T(0)).front()->start.ticks(), 1900 * ms);
+  EXPECT_TRUE(r.From(StreamKind::Audio, 0x81, T(2550 * ms)).empty());
+  EXPECT_TRUE(r.From(StreamKind::Video, 0x80, T(2550 * ms)).empty());
 
   // Subpictures are kept much longer: a caption may have begun long before it ends.
-  for (int i = 0; i < 40; ++i) r.Keep(StreamKind::Subpicture, 0x20, data, sizeof data, true, i * 500 * ms);
+  for (int i = 0; i < 40; ++i) r.Keep(StreamKind::Subpicture, 0x20, data, sizeof data, true, T(i * 500 * ms));
   ASSERT_TRUE(r.Oldest(StreamKind::Subpicture, &oldest));
-  EXPECT_EQ(oldest, 4500 * ms); // 15 s behind 19.5 s
-  EXPECT_EQ(r.From(StreamKind::Subpicture, 0x20, 10200 * ms).front()->start, 10000 * ms);
+  EXPECT_EQ(oldest.ticks(), 4500 * ms); // 15 s behind 19.5 s
+  EXPECT_EQ(r.From(StreamKind::Subpicture, 0x20, T(10200 * ms)).front()->start.ticks(), 10000 * ms);
 
   // The bytes are bounded whatever the times say.
   std::vector<BYTE> big(64 << 10, 7);
-  for (int i = 0; i < 200; ++i) r.Keep(StreamKind::Audio, 0x80, big.data(), big.size(), true, 5000 * ms);
+  for (int i = 0; i < 200; ++i) r.Keep(StreamKind::Audio, 0x80, big.data(), big.size(), true, T(5000 * ms));
   EXPECT_LE(r.Bytes(StreamKind::Audio), RecentPackets::kMaxBytes);
   EXPECT_GT(r.Bytes(StreamKind::Audio), RecentPackets::kMaxBytes - big.size() - 1);
 
