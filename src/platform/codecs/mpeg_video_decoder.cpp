@@ -6,7 +6,8 @@
 
 namespace codecs {
 
-MpegVideoDecoder::MpegVideoDecoder(Output output) : output_(std::move(output)) {}
+MpegVideoDecoder::MpegVideoDecoder(Output output, Deinterlacer::Library filterLibrary)
+    : output_(std::move(output)), deinterlacer_(filterLibrary) {}
 
 bool MpegVideoDecoder::Open() {
   RouteFfmpegLog(); // the library's complaints about this stream go to qdvd.decode

@@ -27,7 +27,8 @@ class MpegVideoDecoder {
 public:
   using Output = std::function<void(const DecodedPicture &)>;
 
-  explicit MpegVideoDecoder(Output output);
+  // `filterLibrary`: where the deinterlacer gets its library (Deinterlacer).
+  explicit MpegVideoDecoder(Output output, Deinterlacer::Library filterLibrary = Deinterlacer::DefaultLibrary());
   // False when the codec is not available (the filter reports it).
   bool Open();
 

@@ -1,13 +1,17 @@
 // Deinterlacing: the interlaced authored title (a bar that moves between the two fields
 // of each picture) comes out of the video decoder without combing, in order and with its
 // times; the progressive title comes out exactly as a bare decode gives it; a still
-// interlaced picture with fine line detail stays as sharp as it was.
+// interlaced picture with fine line detail stays as sharp as it was. The filter library
+// is opened only when an interlaced picture comes; without it pictures pass as decoded.
 #include "codecs/deinterlacer.h"
+#include "codecs/filter_library.h"
 #include "codecs/mpeg_video_decoder.h"
 #include "media/vob_reader.h"
 #include "support/fixtures.h"
 
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -53,12 +57,14 @@ template <class Feed> void ForEachVideoPacket(const std::string &vob, Feed feed)
 }
 
 // The player's decoder.
-std::vector<Luma> Decode(const std::string &vob) {
+std::vector<Luma> Decode(const std::string &vob, Deinterlacer::Library library = Deinterlacer::DefaultLibrary()) {
   std::vector<Luma> out;
-  MpegVideoDecoder dec([&](const DecodedPicture &p) {
-    out.push_back(Copy(p.frame));
-    out.back().start = p.start;
-  });
+  MpegVideoDecoder dec(
+      [&](const DecodedPicture &p) {
+        out.push_back(Copy(p.frame));
+        out.back().start = p.start;
+      },
+      library);
   EXPECT_TRUE(dec.Open());
   ForEachVideoPacket(vob, [&](const testmedia::VobPacket &p) {
     dec.Decode(p.data.data(), p.data.size(), p.hasTime ? p.time : kNoTime);
@@ -126,6 +132,18 @@ int Combed(const Luma &l) {
 }
 
 std::string TitleVob(const char *disc) { return FixturePath(std::string(disc) + "/VIDEO_TS/VTS_01_1.VOB"); }
+
+bool FilterLibraryInMemory() {
+  void *handle = dlopen(FilterLibrary::File(), RTLD_LAZY | RTLD_NOLOAD);
+  if (handle) dlclose(handle);
+  return handle != nullptr;
+}
+
+int libraryAsked = 0;
+const FilterLibrary *NoLibrary() {
+  ++libraryAsked;
+  return nullptr;
+}
 
 } // namespace
 
@@ -215,4 +233,46 @@ TEST(Deinterlacing, AStillInterlacedPictureStaysSharpAndProgressiveOnesKeepTheir
   EXPECT_EQ(order, (std::vector<long long>{0, 1, 2}));
   still->interlaced_frame = 0;
   EXPECT_FALSE(d.Wants(still.get())) << "with nothing held a progressive picture needs no filter";
+}
+
+// Death tests run before all others, so the library is not in memory yet; the child
+// process keeps what it opens to itself.
+TEST(DeinterlacingDeathTest, TheFilterLibraryIsOpenedAtTheFirstInterlacedPictureOnly) {
+  GTEST_FLAG_SET(death_test_style, "fast"); // a re-run would lose the offscreen set-up
+  EXPECT_EXIT(
+      {
+        if (FilterLibraryInMemory()) std::_Exit(1);
+        Decode(TitleVob("pal_wide"));
+        if (FilterLibraryInMemory()) std::_Exit(2);
+        const std::vector<Luma> bare = BareDecode(TitleVob("interlaced"));
+        const std::vector<Luma> ours = Decode(TitleVob("interlaced"));
+        if (!FilterLibraryInMemory()) std::_Exit(3);
+        if (ours.size() != bare.size() || Combed(ours[10]) * 50 > Combed(bare[10])) std::_Exit(4);
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "")
+      << "1: loaded at start, 2: loaded by a progressive title, 3: not loaded by an interlaced one, 4: not "
+         "deinterlaced";
+}
+
+TEST(Deinterlacing, WithoutTheFilterLibraryInterlacedPicturesPassAsDecoded) {
+  libraryAsked = 0;
+  const std::vector<Luma> bare = BareDecode(TitleVob("interlaced"));
+  const std::vector<Luma> ours = Decode(TitleVob("interlaced"), &NoLibrary);
+  EXPECT_EQ(libraryAsked, 1) << "asked again for every picture";
+  ASSERT_EQ(ours.size(), bare.size());
+  for (std::size_t i = 0; i < bare.size(); ++i) {
+    ASSERT_EQ(ours[i].y, bare[i].y) << "picture " << i;
+    ASSERT_EQ(ours[i].code, static_cast<int>(i));
+  }
+
+  std::string error;
+  FilterLibrary lib;
+  EXPECT_FALSE(FilterLibrary::Load("libqdvd-no-such-library.so.1", &lib, &error));
+  EXPECT_FALSE(error.empty());
+  // A library that is there but is not the filter library.
+  const std::string other = "libavutil.so." AV_STRINGIFY(LIBAVUTIL_VERSION_MAJOR);
+  EXPECT_FALSE(FilterLibrary::Load(other.c_str(), &lib, &error));
+  EXPECT_EQ(error, "no avfilter_version");
+  EXPECT_EQ(lib.graph_alloc, nullptr) << "a refused library left functions behind";
 }
