@@ -1,14 +1,22 @@
 #include "codecs/decode_thread.h"
 
+#include "com/log.h"
+
 #include <pthread.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 
 namespace codecs {
+namespace {
+
+constexpr auto kStopWait = std::chrono::seconds(2);
+
+} // namespace
 
 DecodeThread::DecodeThread(const char *name, Limits limits, Handlers handlers)
-    : limits_(limits), handlers_(std::move(handlers)) {
+    : limits_(limits), handlers_(std::move(handlers)), name_(name) {
   thread_ = std::thread([this] { Loop(); });
   std::string shortName(name);
   shortName.resize(std::min<std::size_t>(shortName.size(), 15));
@@ -118,13 +126,16 @@ void DecodeThread::EndFlush() {
   flushing_ = false;
 }
 
-void DecodeThread::Stop() {
-  {
-    std::lock_guard guard(lock_);
-    ++generation_;
-    DropQueued();
-  }
+bool DecodeThread::Stop() {
+  std::unique_lock guard(lock_);
+  ++generation_;
+  DropQueued();
   space_.notify_all();
+  if (std::this_thread::get_id() == thread_.get_id()) return false;
+  // Bounded, so that a hand-off that is never refused cannot hang the stop.
+  if (space_.wait_for(guard, kStopWait, [&] { return quit_ || !busy_ || handling_ == generation_; })) return true;
+  qCWarning(lcDecode, "%s: still busy with a sample from before the stop", name_.c_str());
+  return false;
 }
 
 bool DecodeThread::Stale() {

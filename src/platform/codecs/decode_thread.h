@@ -24,6 +24,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace codecs {
@@ -59,9 +60,13 @@ public:
   HRESULT Drain();
   void BeginFlush();
   void EndFlush();
-  // Drops what waits and marks what is being handled stale; does not wait for the
-  // thread (it may be blocked downstream by a renderer that stops after us).
-  void Stop();
+  // Drops what waits, marks what is being handled stale and waits (a bounded time) for
+  // the thread to let go of it: a picture decoded from it and already past its Stale()
+  // check would otherwise reach a renderer that has been paused again after the stop,
+  // as the first picture of the new run. The graph stops the renderers before their
+  // decoders, so a hand-off blocked downstream has been refused by then. False when the
+  // thread was still busy with it at the end of the wait.
+  bool Stop();
 
   // The decode thread: whether the item being handled belongs to an older generation.
   bool Stale();
@@ -92,6 +97,7 @@ private:
 
   Limits limits_;
   Handlers handlers_;
+  std::string name_;
   std::mutex lock_;
   std::condition_variable wake_;  // the thread: work or quit
   std::condition_variable space_; // the pusher: room, done drains, flushes

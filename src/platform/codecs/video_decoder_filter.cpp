@@ -148,7 +148,15 @@ VideoDecoderFilter::VideoDecoderFilter()
 }
 
 HRESULT VideoDecoderFilter::OnStop() {
-  queue_.Stop();
+  // Nothing held from before the stop comes out of the next run: neither a picture the
+  // decoder still holds back nor, on a highlight change, the last still. (With the
+  // thread still busy, stream_ stays with it: the next sample's discontinuity resets.)
+  if (queue_.Stop()) {
+    std::lock_guard guard(stream_);
+    decoder_.Flush();
+    discontinuity_ = true;
+    idle_ = false;
+  }
   return S_OK;
 }
 

@@ -182,6 +182,9 @@ HRESULT VideoRendererBase::Receive(IMediaSample *sample) {
 
 HRESULT VideoRendererBase::OnStop() {
   presenter_->Stop();
+  // A picture the presenter handed over just before the stop and the widget has not
+  // taken yet is not shown after it (the next run's first picture comes instead).
+  if (VideoWidget *surface = Surface()) surface->DropBefore(presenter_->Generation());
   return S_OK;
 }
 

@@ -1,6 +1,6 @@
 // The decoder's thread and its compressed-sample queue: the queue holds back the
 // pusher at each of its bounds and never goes past them, samples come out in order,
-// a flush drops what waits and marks what is in hand stale, EndFlush waits for the
+// a flush drops what waits and marks what is in hand stale, EndFlush and Stop wait for the
 // thread to let go, and Drain returns only after everything before it was handled.
 #include "codecs/decode_thread.h"
 
@@ -187,4 +187,36 @@ TEST(DecodeThread, DrainFollowsEverythingBeforeItAndAFlushCutsItShort) {
 
   rig.thread->PushEnd();
   ASSERT_TRUE(WaitFor([&] { return rig.rec.ends.load() == 1; }));
+}
+
+TEST(DecodeThread, StopWaitsForTheSampleInHandAndTheNextRunStartsClean) {
+  // A picture decoded from a sample taken before Stop must not reach a renderer that
+  // has been paused again: Stop returns only once the thread has let go of it.
+  Rig rig({1u << 20, 8, 100000000});
+  rig.rec.Hold(true);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(rig.thread->Push(Sample(i, 100, false).Get()), S_OK);
+  ASSERT_TRUE(WaitFor([&] { return rig.rec.InHand() == 1; }));
+  std::atomic<bool> stopped{false}, released{false};
+  std::thread stopper([&] {
+    released = rig.thread->Stop();
+    stopped = true;
+  });
+  ASSERT_TRUE(WaitFor([&] { return rig.thread->Stale(); })) << "the sample in hand was not marked stale";
+  // Nothing lets Stop return while the stale sample is still being handled.
+  EXPECT_FALSE(WaitFor([&] { return stopped.load(); }, 300)) << "Stop returned with the sample still in hand";
+  EXPECT_EQ(rig.rec.InHand(), 1);
+  rig.rec.Hold(false);
+  stopper.join();
+  EXPECT_TRUE(released.load());
+  EXPECT_EQ(rig.rec.InHand(), 0);
+  EXPECT_TRUE(rig.rec.staleSeen.load());
+
+  // What waited was dropped; the next run's samples come out and are current. An idle
+  // thread's Stop returns at once.
+  rig.rec.staleSeen = false;
+  ASSERT_EQ(rig.thread->Push(Sample(30, 100, false).Get()), S_OK);
+  ASSERT_TRUE(WaitFor([&] { return rig.rec.Ids().size() == 2 && rig.rec.InHand() == 0; }));
+  EXPECT_EQ(rig.rec.Ids(), (std::vector<int>{0, 30}));
+  EXPECT_FALSE(rig.rec.staleSeen.load());
+  EXPECT_TRUE(rig.thread->Stop());
 }
