@@ -34,7 +34,7 @@ void Decode(benchmark::State &state, bool rgb, bool audio) {
     converter.Convert(p.frame, buffer.data(), p.frame->width * 4);
   });
   long long frames = 0;
-  codecs::AudioDecoder sound([&](const float *, int n, long long) { frames += n; });
+  codecs::AudioDecoder sound([&](const float *, int n, media::StreamTime) { frames += n; });
   if (!video.Open() || !sound.Open(codecs::AudioCoding::Ac3)) {
     state.SkipWithError("no decoder");
     return;
@@ -45,7 +45,7 @@ void Decode(benchmark::State &state, bool rgb, bool audio) {
     video.Flush();
     sound.Flush();
     while (reader.Next(&packet)) {
-      const long long t = packet.hasTime ? packet.time : codecs::kNoTime;
+      const codecs::MaybeTime t = packet.hasTime ? codecs::MaybeTime(media::StreamTime(packet.time)) : std::nullopt;
       if (packet.kind == testmedia::StreamKind::Video) video.Decode(packet.data.data(), packet.data.size(), t);
       else if (audio && packet.kind == testmedia::StreamKind::Ac3 && packet.stream == 0)
         sound.Decode(packet.data.data(), packet.data.size(), t);

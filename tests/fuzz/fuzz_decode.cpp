@@ -24,7 +24,7 @@ template <class Feed> void Packets(const uint8_t *data, size_t size, Feed &&feed
   while (at + 2 <= size) {
     const size_t n = std::min<size_t>(size_t(data[at]) << 8 | data[at + 1], size - at - 2);
     at += 2;
-    feed(data + at, n, (pts += 333667));
+    feed(data + at, n, media::StreamTime(pts += 333667));
     at += n;
   }
 }
@@ -41,20 +41,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       if (!pic.frame || pic.frame->width <= 0 || pic.frame->height <= 0) std::abort();
     });
     if (!video.Open()) std::abort();
-    Packets(data, size, [&](const uint8_t *p, size_t n, long long pts) { video.Decode(p, n, pts); });
+    Packets(data, size, [&](const uint8_t *p, size_t n, media::StreamTime pts) { video.Decode(p, n, pts); });
     video.Drain();
     video.Flush();
     return 0;
   }
   static const codecs::AudioCoding kCodings[] = {codecs::AudioCoding::Ac3, codecs::AudioCoding::Mpeg,
                                                  codecs::AudioCoding::Lpcm, codecs::AudioCoding::Dts};
-  codecs::AudioDecoder audio([](const float *samples, int frames, long long) {
+  codecs::AudioDecoder audio([](const float *samples, int frames, media::StreamTime) {
     if (frames < 0 || (frames > 0 && !samples)) std::abort();
     volatile float sink = 0;
     for (int i = 0; i < frames * codecs::kOutputChannels; ++i) sink = sink + samples[i];
   });
   if (!audio.Open(kCodings[kind - 1])) return 0;
-  Packets(data, size, [&](const uint8_t *p, size_t n, long long pts) { audio.Decode(p, n, pts); });
+  Packets(data, size, [&](const uint8_t *p, size_t n, media::StreamTime pts) { audio.Decode(p, n, pts); });
   audio.Drain();
   audio.Flush();
   return 0;

@@ -21,7 +21,7 @@ void Check(const codecs::SpuUnit &unit) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  Check(codecs::SpuUnit{std::vector<uint8_t>(data, data + size), 0});
+  Check(codecs::SpuUnit{std::vector<uint8_t>(data, data + size), media::StreamTime()});
   // Packets: a length byte (its top bit: the packet carries a time), then that many bytes.
   codecs::SpuAssembler assembler;
   size_t at = 0;
@@ -29,7 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   while (at < size) {
     const uint8_t head = data[at++];
     const size_t n = std::min<size_t>(head & 0x7F, size - at);
-    if (auto unit = assembler.Add(data + at, n, pts += 900000, (head & 0x80) != 0)) Check(*unit);
+    pts += 900000;
+    const codecs::MaybeTime time = head & 0x80 ? codecs::MaybeTime(media::StreamTime(pts)) : std::nullopt;
+    if (auto unit = assembler.Add(data + at, n, time)) Check(*unit);
     at += n;
   }
   return 0;

@@ -12,7 +12,7 @@ namespace codecs {
 namespace {
 
 // Times closer than this to the running time are taken as continuous.
-constexpr long long kJitter = 20000; // 2 ms
+constexpr media::StreamTime kJitter = media::StreamTime::Milliseconds(2);
 
 AVCodecID CodecOf(AudioCoding coding) {
   switch (coding) {
@@ -37,7 +37,7 @@ bool AudioDecoder::Open(AudioCoding coding, int sampleRate, int channels, int bi
   av_channel_layout_uninit(&swrInLayout_);
   swrInRate_ = 0;
   swrInFormat_ = -1;
-  nextTime_ = kNoTime;
+  nextTime_.reset();
   coding_ = coding;
   if (coding == AudioCoding::Lpcm) {
     int quant = bitsPerSample == 24 ? 2 : bitsPerSample == 20 ? 1 : bitsPerSample == 16 ? 0 : -1;
@@ -66,7 +66,7 @@ bool AudioDecoder::Open(AudioCoding coding, int sampleRate, int channels, int bi
   return true;
 }
 
-void AudioDecoder::Decode(const uint8_t *data, std::size_t size, long long pts) {
+void AudioDecoder::Decode(const uint8_t *data, std::size_t size, MaybeTime pts) {
   if (!ctx_ || size == 0) return;
   if (coding_ == AudioCoding::Lpcm) {
     lpcmPacket_.assign(lpcmHeader_, lpcmHeader_ + 3);
@@ -77,7 +77,7 @@ void AudioDecoder::Decode(const uint8_t *data, std::size_t size, long long pts) 
     return;
   }
   ParsePacket(parser_.get(), ctx_.get(), padded_, data, size, pts,
-              [this](const uint8_t *unit, int unitSize, long long time) { SendPacket(unit, unitSize, time); });
+              [this](const uint8_t *unit, int unitSize, MaybeTime time) { SendPacket(unit, unitSize, time); });
 }
 
 void AudioDecoder::Drain() {
@@ -86,7 +86,7 @@ void AudioDecoder::Drain() {
     uint8_t *out = nullptr;
     int outSize = 0;
     av_parser_parse2(parser_.get(), ctx_.get(), &out, &outSize, nullptr, 0, kNoTime, kNoTime, 0);
-    if (outSize > 0) SendPacket(out, outSize, parser_->pts);
+    if (outSize > 0) SendPacket(out, outSize, FromAvTime(parser_->pts));
     parser_.reset(av_parser_init(ctx_->codec_id));
   }
   avcodec_send_packet(ctx_.get(), nullptr);
@@ -99,13 +99,13 @@ void AudioDecoder::Flush() {
   avcodec_flush_buffers(ctx_.get());
   if (parser_) parser_.reset(av_parser_init(ctx_->codec_id));
   if (swr_) swr_init(swr_.get()); // drops what the resampler holds
-  nextTime_ = kNoTime;
+  nextTime_.reset();
 }
 
-void AudioDecoder::SendPacket(const uint8_t *data, int size, long long pts) {
+void AudioDecoder::SendPacket(const uint8_t *data, int size, MaybeTime pts) {
   packet_->data = const_cast<uint8_t *>(data);
   packet_->size = size;
-  packet_->pts = pts;
+  packet_->pts = ToAvTime(pts);
   packet_->dts = kNoTime;
   avcodec_send_packet(ctx_.get(), packet_.get()); // a damaged frame is skipped
   packet_->data = nullptr;
@@ -115,14 +115,14 @@ void AudioDecoder::SendPacket(const uint8_t *data, int size, long long pts) {
 
 void AudioDecoder::ReceiveAll() {
   while (avcodec_receive_frame(ctx_.get(), frame_.get()) == 0) {
-    long long start = frame_->pts;
-    if (start == kNoTime || (nextTime_ != kNoTime && std::llabs(start - nextTime_) < kJitter)) start = nextTime_;
-    if (start != kNoTime) Convert(frame_.get(), start);
+    MaybeTime start = FromAvTime(frame_->pts);
+    if (!start || (nextTime_ && std::llabs((*start - *nextTime_).ticks()) < kJitter.ticks())) start = nextTime_;
+    if (start) Convert(frame_.get(), *start);
     av_frame_unref(frame_.get());
   }
 }
 
-bool AudioDecoder::Convert(const AVFrame *frame, long long start) {
+bool AudioDecoder::Convert(const AVFrame *frame, media::StreamTime start) {
   if (frame->sample_rate <= 0 || frame->ch_layout.nb_channels <= 0) return false;
   if (!swr_ || swrInRate_ != frame->sample_rate || swrInFormat_ != frame->format ||
       av_channel_layout_compare(&swrInLayout_, &frame->ch_layout) != 0) {
@@ -148,7 +148,7 @@ bool AudioDecoder::Convert(const AVFrame *frame, long long start) {
   const int frames = swr_convert(swr_.get(), &dst, capacity, const_cast<const uint8_t **>(frame->extended_data),
                                  frame->nb_samples);
   if (frames <= 0) return false;
-  nextTime_ = start + static_cast<long long>(frames) * 10000000 / kOutputRate;
+  nextTime_ = start + media::ToStreamTime(media::SampleCount48k(frames));
   output_(out_.data(), frames, start);
   return true;
 }

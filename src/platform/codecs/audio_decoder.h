@@ -1,6 +1,6 @@
 // DVD audio decoding: AC-3, MPEG audio, DTS (through their parsers and FFmpeg's
 // decoders) and LPCM, all resampled to one output format: 48 kHz stereo float,
-// interleaved. Times are in 100-ns units. Not thread-safe: one streaming thread.
+// interleaved. Times are stream times. Not thread-safe: one streaming thread.
 #pragma once
 
 #include "codecs/ffmpeg_ptr.h"
@@ -19,9 +19,9 @@ constexpr int kOutputChannels = 2;
 
 class AudioDecoder {
 public:
-  // frames interleaved stereo float; `start` is the first frame's time (never "no time"
-  // once the stream has given one time).
-  using Output = std::function<void(const float *samples, int frames, long long start)>;
+  // frames interleaved stereo float; `start` is the first frame's time (sound comes out
+  // only once the stream has given a time).
+  using Output = std::function<void(const float *samples, int frames, media::StreamTime start)>;
 
   explicit AudioDecoder(Output output);
   ~AudioDecoder();
@@ -33,14 +33,14 @@ public:
   bool Open(AudioCoding coding, int sampleRate = 48000, int channels = 2, int bitsPerSample = 16);
   bool IsOpen() const { return ctx_ != nullptr; }
 
-  void Decode(const uint8_t *data, std::size_t size, long long pts);
+  void Decode(const uint8_t *data, std::size_t size, MaybeTime pts);
   void Drain();
   void Flush();
 
 private:
-  void SendPacket(const uint8_t *data, int size, long long pts);
+  void SendPacket(const uint8_t *data, int size, MaybeTime pts);
   void ReceiveAll();
-  bool Convert(const AVFrame *frame, long long start);
+  bool Convert(const AVFrame *frame, media::StreamTime start);
 
   Output output_;
   std::vector<uint8_t> padded_; // FFmpeg reads a little past the data it is given
@@ -56,7 +56,7 @@ private:
   uint8_t lpcmHeader_[3] = {0, 0, 0};
   std::vector<uint8_t> lpcmPacket_;
   std::vector<float> out_;
-  long long nextTime_ = kNoTime;
+  MaybeTime nextTime_;
 };
 
 } // namespace codecs

@@ -61,7 +61,7 @@ HRESULT AudioDecoderFilter::Create(REFIID iid, void **object) { return CreateCom
 
 AudioDecoderFilter::AudioDecoderFilter()
     : FilterImpl(CLSID_DvdAudioDecoder, u"DVD Audio Decoder"),
-      decoder_([this](const float *s, int frames, long long start) { OnSound(s, frames, start); }) {}
+      decoder_([this](const float *s, int frames, media::StreamTime start) { OnSound(s, frames, start); }) {}
 
 graph::BasePin *AudioDecoderFilter::GetPin(int index) {
   return index == 0 ? static_cast<graph::BasePin *>(&input_) : index == 1 ? &output_ : nullptr;
@@ -86,7 +86,7 @@ HRESULT AudioDecoderFilter::Accept(const AM_MEDIA_TYPE &mt) {
   // decode thread to open.
   Stream s;
   if (!StreamOf(mt, &s)) return VFW_E_TYPE_NOT_ACCEPTED;
-  AudioDecoder trial([](const float *, int, long long) {});
+  AudioDecoder trial([](const float *, int, media::StreamTime) {});
   if (!OpenFor(trial, s)) return VFW_E_UNSUPPORTED_AUDIO;
   std::lock_guard guard(pendingLock_);
   pending_ = s;
@@ -135,7 +135,7 @@ HRESULT AudioDecoderFilter::Decode(IMediaSample *sample) {
   REFERENCE_TIME start = 0, stop = 0;
   const bool hasTime = SUCCEEDED(sample->GetTime(&start, &stop));
   deliverResult_ = S_OK;
-  decoder_.Decode(data, static_cast<std::size_t>(size), hasTime ? start : kNoTime);
+  decoder_.Decode(data, static_cast<std::size_t>(size), hasTime ? MaybeTime(media::StreamTime(start)) : std::nullopt);
   return FAILED(deliverResult_) ? deliverResult_ : S_OK;
 }
 
@@ -164,7 +164,7 @@ HRESULT AudioDecoderFilter::DeliverEnd() {
   return output_.DeliverEndOfStream();
 }
 
-void AudioDecoderFilter::OnSound(const float *samples, int frames, long long start) {
+void AudioDecoderFilter::OnSound(const float *samples, int frames, media::StreamTime start) {
   if (!output_.IsConnected() || scanning_ || queue_.Stale()) return;
   const LONG size = frames * kOutputChannels * static_cast<LONG>(sizeof(float));
   ComPtr<graph::MediaSample> sample = graph::MediaSample::Create(size);
@@ -174,7 +174,7 @@ void AudioDecoderFilter::OnSound(const float *samples, int frames, long long sta
   }
   std::memcpy(sample->Data(), samples, static_cast<std::size_t>(size));
   sample->SetActualDataLength(size);
-  REFERENCE_TIME t0 = start, t1 = start + static_cast<REFERENCE_TIME>(frames) * 10000000 / kOutputRate;
+  REFERENCE_TIME t0 = start.ticks(), t1 = (start + media::ToStreamTime(media::SampleCount48k(frames))).ticks();
   sample->SetTime(&t0, &t1);
   sample->SetSyncPoint(TRUE);
   if (discontinuity_) {

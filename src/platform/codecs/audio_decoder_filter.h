@@ -59,12 +59,12 @@ public:
   PcmOutputPin &Output() override { return output_; }
   DecodeThread &Queue() override { return queue_; }
 
-  static constexpr DecodeThread::Limits kQueueLimits{1u << 20, 2048, 20000000};
+  static constexpr DecodeThread::Limits kQueueLimits{1u << 20, 2048, media::StreamTime::Seconds(2)};
 
 private:
   ~AudioDecoderFilter() override = default;
   HRESULT OnStop() override;
-  void OnSound(const float *samples, int frames, long long start);
+  void OnSound(const float *samples, int frames, media::StreamTime start);
   struct Stream {
     AudioCoding coding = AudioCoding::Ac3;
     DvdAudioFormat format{};

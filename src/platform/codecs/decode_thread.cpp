@@ -46,14 +46,14 @@ void DecodeThread::DropQueued() {
   bytes_ = 0;
 }
 
-REFERENCE_TIME DecodeThread::Span() const {
+media::StreamTime DecodeThread::Span() const {
   const Item *first = nullptr, *last = nullptr;
   for (const Item &item : queue_) {
     if (!item.hasTime) continue;
     if (!first) first = &item;
     last = &item;
   }
-  return first ? last->start - first->start : 0;
+  return first ? last->start - first->start : media::StreamTime();
 }
 
 bool DecodeThread::Fits(const Item &item) const {
@@ -79,8 +79,9 @@ HRESULT DecodeThread::Push(IMediaSample *sample) {
   Item item{Kind::Sample};
   const LONG length = sample->GetActualDataLength();
   item.bytes = length > 0 ? static_cast<std::size_t>(length) : 0;
-  REFERENCE_TIME stop = 0;
-  item.hasTime = SUCCEEDED(sample->GetTime(&item.start, &stop));
+  REFERENCE_TIME start = 0, stop = 0;
+  item.hasTime = SUCCEEDED(sample->GetTime(&start, &stop));
+  item.start = media::StreamTime(start);
   std::unique_lock guard(lock_);
   const std::uint64_t generation = generation_;
   space_.wait(guard, [&] { return quit_ || flushing_ || generation_ != generation || Fits(item); });

@@ -16,6 +16,7 @@
 // thread); Stop from the graph's thread; the callbacks run on this object's thread.
 #pragma once
 
+#include "com/media_time.h"
 #include "com/unknown.h"
 #include "dshow/strmif.h"
 
@@ -34,7 +35,7 @@ public:
   struct Limits {
     std::size_t bytes;       // compressed bytes waiting
     std::size_t count;       // samples waiting
-    REFERENCE_TIME span;     // first to last stamped sample waiting, 100 ns
+    media::StreamTime span;  // first to last stamped sample waiting
   };
   struct Handlers {
     std::function<void(IMediaSample *)> sample;
@@ -43,7 +44,7 @@ public:
   };
   struct Peaks {
     std::size_t bytes = 0, count = 0;
-    REFERENCE_TIME span = 0;
+    media::StreamTime span;
   };
 
   DecodeThread(const char *name, Limits limits, Handlers handlers);
@@ -84,13 +85,13 @@ private:
     std::uint64_t generation = 0;
     std::size_t bytes = 0;
     bool hasTime = false;
-    REFERENCE_TIME start = 0;
+    media::StreamTime start{};
     std::uint64_t ticket = 0;
   };
 
   void Loop();
   bool Fits(const Item &item) const; // lock held
-  REFERENCE_TIME Span() const;       // lock held
+  media::StreamTime Span() const;    // lock held
   void Enqueue(Item item);           // lock held
   void DropQueued();                 // lock held
   void Release(Item &item);

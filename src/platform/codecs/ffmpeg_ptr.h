@@ -2,6 +2,7 @@
 #pragma once
 
 #include "codecs/ffmpeg_log.h"
+#include "com/media_time.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -13,6 +14,7 @@ extern "C" {
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace codecs {
@@ -46,17 +48,24 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsFree>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrFree>;
 
-// 100-ns units; the value FFmpeg uses for "no time" marks an untimed packet here too.
+// The codecs' stamps are stream times (every context's time base is 100 ns); FFmpeg's
+// "no time" value stands for none only where a stamp goes into or comes out of it.
 constexpr long long kNoTime = AV_NOPTS_VALUE;
+using MaybeTime = media::MaybeStreamTime;
+constexpr long long ToAvTime(MaybeTime t) { return t ? t->ticks() : kNoTime; }
+constexpr MaybeTime FromAvTime(long long pts) {
+  return pts == kNoTime ? std::nullopt : MaybeTime(media::StreamTime(pts));
+}
 
 // Feeds one packet of elementary-stream bytes through the parser and hands every
 // complete access unit, with the time the parser found for it, to `unit`. The parser
 // reads up to AV_INPUT_BUFFER_PADDING_SIZE bytes past its input, so it gets a
 // zero-padded copy kept in `scratch`, never the caller's buffer. `pts` belongs to the
-// first access unit that starts in this packet (kNoTime when none).
+// first access unit that starts in this packet (none when none).
 template <class Unit>
 void ParsePacket(AVCodecParserContext *parser, AVCodecContext *ctx, std::vector<uint8_t> &scratch,
-                 const uint8_t *data, std::size_t size, long long pts, Unit &&unit) {
+                 const uint8_t *data, std::size_t size, MaybeTime time, Unit &&unit) {
+  long long pts = ToAvTime(time);
   scratch.assign(data, data + size);
   scratch.resize(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
   const uint8_t *next = scratch.data();
@@ -68,7 +77,7 @@ void ParsePacket(AVCodecParserContext *parser, AVCodecContext *ctx, std::vector<
     if (used < 0) break;
     next += used;
     size -= static_cast<std::size_t>(used);
-    if (outSize > 0) unit(out, outSize, parser->pts);
+    if (outSize > 0) unit(out, outSize, FromAvTime(parser->pts));
   }
 }
 

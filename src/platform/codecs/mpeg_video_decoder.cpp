@@ -23,10 +23,10 @@ bool MpegVideoDecoder::Open() {
   return avcodec_open2(ctx_.get(), codec, nullptr) >= 0;
 }
 
-void MpegVideoDecoder::Decode(const uint8_t *data, std::size_t size, long long pts) {
+void MpegVideoDecoder::Decode(const uint8_t *data, std::size_t size, MaybeTime pts) {
   if (!ctx_) return;
   ParsePacket(parser_.get(), ctx_.get(), padded_, data, size, pts,
-              [this](const uint8_t *unit, int unitSize, long long time) { SendPacket(unit, unitSize, time); });
+              [this](const uint8_t *unit, int unitSize, MaybeTime time) { SendPacket(unit, unitSize, time); });
 }
 
 void MpegVideoDecoder::Drain() {
@@ -34,7 +34,7 @@ void MpegVideoDecoder::Drain() {
   uint8_t *out = nullptr;
   int outSize = 0;
   av_parser_parse2(parser_.get(), ctx_.get(), &out, &outSize, nullptr, 0, kNoTime, kNoTime, 0);
-  if (outSize > 0) SendPacket(out, outSize, parser_->pts);
+  if (outSize > 0) SendPacket(out, outSize, FromAvTime(parser_->pts));
   avcodec_send_packet(ctx_.get(), nullptr);
   ReceiveAll();
   deinterlacer_.Drain([this](const AVFrame *f) { EmitFiltered(f); });
@@ -49,7 +49,7 @@ void MpegVideoDecoder::Flush() {
   parser_.reset(av_parser_init(AV_CODEC_ID_MPEG2VIDEO));
   deinterlacer_.Reset();
   inFilter_.clear();
-  nextTime_ = kNoTime;
+  nextTime_.reset();
 }
 
 void MpegVideoDecoder::SetScanMode(bool scanning) {
@@ -63,10 +63,10 @@ void MpegVideoDecoder::SetScanMode(bool scanning) {
   scanning_ = scanning;
 }
 
-void MpegVideoDecoder::SendPacket(const uint8_t *data, int size, long long pts) {
+void MpegVideoDecoder::SendPacket(const uint8_t *data, int size, MaybeTime pts) {
   packet_->data = const_cast<uint8_t *>(data);
   packet_->size = size;
-  packet_->pts = pts;
+  packet_->pts = ToAvTime(pts);
   packet_->dts = kNoTime;
   // A damaged picture gives an error here: skip it and go on with the next one.
   avcodec_send_packet(ctx_.get(), packet_.get());
@@ -75,17 +75,17 @@ void MpegVideoDecoder::SendPacket(const uint8_t *data, int size, long long pts) 
   ReceiveAll();
 }
 
-long long MpegVideoDecoder::FrameDuration(const AVFrame *f) const {
-  long long base = defaultDuration_;
+media::StreamTime MpegVideoDecoder::FrameDuration(const AVFrame *f) const {
+  media::StreamTime base = defaultDuration_;
   if (ctx_->framerate.num > 0 && ctx_->framerate.den > 0)
-    base = 10000000LL * ctx_->framerate.den / ctx_->framerate.num;
+    base = media::StreamTime::Seconds(1) * ctx_->framerate.den / ctx_->framerate.num;
   return base + base * f->repeat_pict / 2;
 }
 
 void MpegVideoDecoder::ReceiveAll() {
   while (avcodec_receive_frame(ctx_.get(), frame_.get()) == 0) {
     DecodedPicture pic{};
-    pic.start = frame_->pts != kNoTime ? frame_->pts : nextTime_;
+    pic.start = frame_->pts != kNoTime ? FromAvTime(frame_->pts) : nextTime_;
     pic.duration = FrameDuration(frame_.get());
     long long ax = frame_->width, ay = frame_->height;
     if (frame_->sample_aspect_ratio.num > 0 && frame_->sample_aspect_ratio.den > 0) {
@@ -95,10 +95,10 @@ void MpegVideoDecoder::ReceiveAll() {
     long long g = std::gcd(ax, ay);
     pic.aspectX = g ? static_cast<int>(ax / g) : 4;
     pic.aspectY = g ? static_cast<int>(ay / g) : 3;
-    if (pic.start != kNoTime) nextTime_ = pic.start + pic.duration;
+    if (pic.start) nextTime_ = *pic.start + pic.duration;
     if (!scanning_ && deinterlacer_.Wants(frame_.get())) {
       inFilter_.push_back(pic);
-      frame_->pts = pic.start;
+      frame_->pts = ToAvTime(pic.start);
       if (deinterlacer_.Push(frame_.get(), [this](const AVFrame *f) { EmitFiltered(f); })) {
         av_frame_unref(frame_.get());
         continue;
@@ -112,7 +112,7 @@ void MpegVideoDecoder::ReceiveAll() {
 
 void MpegVideoDecoder::EmitFiltered(const AVFrame *frame) {
   // One picture out per picture in, in order; the time confirms which one it is.
-  while (inFilter_.size() > 1 && inFilter_.front().start != frame->pts) inFilter_.pop_front();
+  while (inFilter_.size() > 1 && inFilter_.front().start != FromAvTime(frame->pts)) inFilter_.pop_front();
   if (inFilter_.empty()) return;
   DecodedPicture noted = inFilter_.front();
   inFilter_.pop_front();

@@ -1,5 +1,5 @@
 // MPEG-2 elementary-stream decoding: a parser that cuts the byte stream into pictures
-// and the decoder behind it. Times are in 100-ns units and follow each picture through
+// and the decoder behind it. Stream times follow each picture through
 // the decoder's reordering; pictures without a time continue from the previous one.
 // Interlaced pictures come out deinterlaced (Deinterlacer), except while scanning.
 // Not thread-safe: one streaming thread at a time.
@@ -18,8 +18,8 @@ namespace codecs {
 
 struct DecodedPicture {
   const AVFrame *frame;  // YUV as decoded; valid during the callback only
-  long long start;       // presentation time, 100 ns
-  long long duration;    // 100 ns (repeat fields included)
+  MaybeTime start;            // presentation time
+  media::StreamTime duration; // repeat fields included
   int aspectX, aspectY;  // display aspect of the whole picture
 };
 
@@ -33,8 +33,8 @@ public:
   bool Open();
 
   // Feeds bytes of the elementary stream; `pts` is the time of the access unit that
-  // starts in this data (kNoTime when none). Calls the output for every picture done.
-  void Decode(const uint8_t *data, std::size_t size, long long pts);
+  // starts in this data (none when none). Calls the output for every picture done.
+  void Decode(const uint8_t *data, std::size_t size, MaybeTime pts);
   // Hands out everything still held (the parser's last picture, reordered pictures)
   // and resets the decoder so that decoding resumes at the next sequence header.
   void Drain();
@@ -42,13 +42,13 @@ public:
   void Flush();
   // Key frames only while scanning.
   void SetScanMode(bool scanning);
-  // Frame duration used before the stream tells its own (100 ns).
-  void SetDefaultFrameDuration(long long duration) { defaultDuration_ = duration; }
+  // Frame duration used before the stream tells its own.
+  void SetDefaultFrameDuration(media::StreamTime duration) { defaultDuration_ = duration; }
 
 private:
-  void SendPacket(const uint8_t *data, int size, long long pts);
+  void SendPacket(const uint8_t *data, int size, MaybeTime pts);
   void ReceiveAll();
-  long long FrameDuration(const AVFrame *f) const;
+  media::StreamTime FrameDuration(const AVFrame *f) const;
   // Hands out a picture of `frame` with the times and aspect noted for it.
   void Emit(const AVFrame *frame, const DecodedPicture &noted);
   void EmitFiltered(const AVFrame *frame);
@@ -59,8 +59,8 @@ private:
   ParserPtr parser_;
   PacketPtr packet_;
   FramePtr frame_;
-  long long nextTime_ = kNoTime;
-  long long defaultDuration_ = 400000;
+  MaybeTime nextTime_;
+  media::StreamTime defaultDuration_ = media::StreamTime::Milliseconds(40);
   bool scanning_ = false;
   Deinterlacer deinterlacer_;
   std::deque<DecodedPicture> inFilter_; // what was noted for the pictures the filter holds

@@ -4,11 +4,11 @@
 
 namespace codecs {
 
-std::optional<SpuUnit> SpuAssembler::Add(const uint8_t *data, std::size_t size, long long pts, bool hasPts) {
-  if (hasPts || buffer_.empty()) {
+std::optional<SpuUnit> SpuAssembler::Add(const uint8_t *data, std::size_t size, MaybeTime pts) {
+  if (pts || buffer_.empty()) {
     buffer_.clear();
     expected_ = 0;
-    pts_ = hasPts ? pts : kNoTime;
+    pts_ = pts;
   }
   buffer_.insert(buffer_.end(), data, data + size);
   if (expected_ == 0 && buffer_.size() >= 2) {

@@ -53,7 +53,7 @@ void SubpictureOverlay::SetDisplay(bool on) {
 void SubpictureOverlay::Add(SpuPicture picture) {
   std::lock_guard guard(lock_);
   auto later = [](const SpuPicture &a, const SpuPicture &b) { return a.start < b.start; };
-  if (picture.start == kNoTime) {
+  if (!picture.start) {
     pictures_.clear(); // an untimed unit replaces what shows now
     pictures_.push_back(std::move(picture));
     return;
@@ -67,18 +67,19 @@ void SubpictureOverlay::Flush() {
   pictures_.clear();
 }
 
-const SpuPicture *SubpictureOverlay::Showing(long long time) {
+const SpuPicture *SubpictureOverlay::Showing(MaybeTime time) {
   if (pictures_.empty()) return nullptr;
-  if (time == kNoTime) return &pictures_.back();
+  if (!time) return &pictures_.back();
+  const media::StreamTime now = *time;
   // Units that a later, already started unit replaced are done.
-  while (pictures_.size() > 1 && pictures_[1].start != kNoTime && pictures_[1].start <= time) pictures_.pop_front();
+  while (pictures_.size() > 1 && pictures_[1].start && *pictures_[1].start <= now) pictures_.pop_front();
   const SpuPicture &p = pictures_.front();
-  if (p.start != kNoTime && p.start > time) return nullptr;
-  if (p.stop && time >= *p.stop) return nullptr;
+  if (p.start && *p.start > now) return nullptr;
+  if (p.stop && now >= *p.stop) return nullptr;
   return &p;
 }
 
-bool SubpictureOverlay::Apply(uint8_t *rgb, int stride, int width, int height, long long time) {
+bool SubpictureOverlay::Apply(uint8_t *rgb, int stride, int width, int height, MaybeTime time) {
   std::lock_guard guard(lock_);
   const SpuPicture *p = Showing(time);
   if (!p) return false;
@@ -118,7 +119,7 @@ bool SubpictureOverlay::Apply(uint8_t *rgb, int stride, int width, int height, l
 }
 
 bool SubpictureOverlay::ApplyYuv(uint8_t *const planes[3], const int strides[3], int width, int height,
-                                 long long time) {
+                                 MaybeTime time) {
   std::lock_guard guard(lock_);
   const SpuPicture *p = Showing(time);
   if (!p) return false;

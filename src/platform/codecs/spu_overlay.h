@@ -24,19 +24,19 @@ public:
   // Forgets every unit (a discontinuity); palette, display and highlight stay.
   void Flush();
 
-  // Draws what shows at `time` (100 ns; the "no time" value means the newest unit) over
-  // an RGB32 picture. Returns true when something was drawn.
-  bool Apply(uint8_t *rgb, int stride, int width, int height, long long time);
+  // Draws what shows at `time` (none: the newest unit) over an RGB32 picture. Returns
+  // true when something was drawn.
+  bool Apply(uint8_t *rgb, int stride, int width, int height, MaybeTime time);
 
   // The same over a 4:2:0 picture (planes Y, U = Cb, V = Cr): luma per pixel, each
   // chroma sample with the mean cover of its four pixels.
-  bool ApplyYuv(uint8_t *const planes[3], const int strides[3], int width, int height, long long time);
+  bool ApplyYuv(uint8_t *const planes[3], const int strides[3], int width, int height, MaybeTime time);
 
   // 0x00YYCrCb -> 0x00RRGGBB (studio-range BT.601).
   static uint32_t YCrCbToRgb(uint32_t entry);
 
 private:
-  const SpuPicture *Showing(long long time);
+  const SpuPicture *Showing(MaybeTime time);
 
   std::mutex lock_;
   std::deque<SpuPicture> pictures_; // by start time

@@ -10,7 +10,7 @@ namespace {
 unsigned Be16(const std::vector<uint8_t> &b, std::size_t at) { return static_cast<unsigned>(b[at]) << 8 | b[at + 1]; }
 
 // Command delays count 1024 ticks of the 90 kHz clock.
-long long DelayToTime(unsigned delay) { return static_cast<long long>(delay) * 1024 * 10000000 / 90000; }
+media::StreamTime DelayToTime(unsigned delay) { return media::ToStreamTime(media::Ticks90k(std::int64_t{delay} * 1024)); }
 
 class NibbleReader {
 public:
@@ -60,13 +60,13 @@ std::optional<SpuPicture> ParseSpu(const SpuUnit &unit) {
 
   SpuPicture pic;
   bool haveStart = false, haveArea = false, haveOffsets = false;
-  long long startDelay = 0;
-  std::optional<long long> stopDelay;
+  media::StreamTime startDelay;
+  std::optional<media::StreamTime> stopDelay;
   std::size_t top = 0, bottom = 0;
   std::set<std::size_t> seen;
   std::size_t at = control;
   while (at + 4 <= size && seen.insert(at).second) {
-    const long long delay = DelayToTime(Be16(b, at));
+    const media::StreamTime delay = DelayToTime(Be16(b, at));
     const std::size_t next = Be16(b, at + 2);
     std::size_t p = at + 4;
     bool end = false;
@@ -125,11 +125,9 @@ std::optional<SpuPicture> ParseSpu(const SpuUnit &unit) {
   pic.pixels.assign(static_cast<std::size_t>(pic.width) * pic.height, 0);
   DecodeField(b, top, control, pic, 0);
   DecodeField(b, bottom, control, pic, 1);
-  if (unit.pts == kNoTime) {
-    pic.start = kNoTime;
-  } else {
-    pic.start = unit.pts + startDelay;
-    if (stopDelay && *stopDelay > startDelay) pic.stop = unit.pts + *stopDelay;
+  if (unit.pts) {
+    pic.start = *unit.pts + startDelay;
+    if (stopDelay && *stopDelay > startDelay) pic.stop = *unit.pts + *stopDelay;
   }
   return pic;
 }

@@ -15,8 +15,8 @@ struct SpuPicture {
   std::vector<uint8_t> pixels;              // width * height values 0..3
   uint8_t colour[4] = {0, 0, 0, 0};         // palette index for pixel values 0..3
   uint8_t contrast[4] = {0, 0, 0, 0};       // 0 (clear) .. 15 (opaque)
-  long long start = 0;                      // absolute display times, 100 ns
-  std::optional<long long> stop;            // none: until the next unit
+  MaybeTime start;                          // stream times; none: shows at once
+  MaybeTime stop;                           // none: until the next unit
   bool forced = false;
 };
 

@@ -98,7 +98,7 @@ HRESULT SubpicturePin::OnReceive(IMediaSample *sample) {
   if (size <= 0) return S_OK;
   REFERENCE_TIME start = 0, stop = 0;
   const bool hasTime = SUCCEEDED(sample->GetTime(&start, &stop));
-  if (auto unit = assembler_.Add(data, static_cast<std::size_t>(size), start, hasTime)) {
+  if (auto unit = assembler_.Add(data, static_cast<std::size_t>(size), hasTime ? MaybeTime(media::StreamTime(start)) : std::nullopt)) {
     if (auto picture = ParseSpu(*unit)) owner_->AddSubpicture(std::move(*picture));
   }
   return S_OK;
@@ -182,7 +182,7 @@ void VideoDecoderFilter::SetInputFormat(const DvdVideoFormat &format) {
   }
   if (format.framesPerSecondTimes1000 > 0) {
     format_.frameDuration = 10000000LL * 1000 / format.framesPerSecondTimes1000;
-    decoder_.SetDefaultFrameDuration(format_.frameDuration);
+    decoder_.SetDefaultFrameDuration(media::StreamTime(format_.frameDuration));
   }
 }
 
@@ -214,7 +214,7 @@ HRESULT VideoDecoderFilter::Decode(IMediaSample *sample) {
   const bool hasTime = SUCCEEDED(sample->GetTime(&start, &stop));
   idle_ = false;
   deliverResult_ = S_OK;
-  decoder_.Decode(data, static_cast<std::size_t>(size), hasTime ? start : kNoTime);
+  decoder_.Decode(data, static_cast<std::size_t>(size), hasTime ? MaybeTime(media::StreamTime(start)) : std::nullopt);
   // A refusal downstream (flushing, stopped) stops the upstream push only on failure.
   return FAILED(deliverResult_) ? deliverResult_ : S_OK;
 }
@@ -274,7 +274,7 @@ void VideoDecoderFilter::OnPicture(const DecodedPicture &p) {
     format_.stride = f->width * 4;
     format_.aspectX = p.aspectX;
     format_.aspectY = p.aspectY;
-    format_.frameDuration = p.duration;
+    format_.frameDuration = p.duration.ticks();
     format = format_;
   }
   if (yuvOut_) {
@@ -292,14 +292,14 @@ void VideoDecoderFilter::OnPicture(const DecodedPicture &p) {
 }
 
 HRESULT VideoDecoderFilter::DeliverPicture(const std::vector<uint8_t> &clean, const RgbFrameFormat &format,
-                                           long long start, long long duration) {
+                                           MaybeTime start, media::StreamTime duration) {
   if (!output_.IsConnected()) return S_OK;
   const LONG size = static_cast<LONG>(clean.size());
   ComPtr<graph::MediaSample> sample = pool_.Get(size);
   if (!sample) return E_OUTOFMEMORY;
   std::memcpy(sample->Data(), clean.data(), clean.size());
   // A still shows the newest subpicture (its time may lie after the last picture's).
-  const long long overlayTime = idle_ ? kNoTime : start;
+  const MaybeTime overlayTime = idle_ ? std::nullopt : start;
   if (yuvOut_) {
     const long luma = static_cast<long>(format.width) * format.height;
     uint8_t *planes[3] = {sample->Data(), sample->Data() + luma, sample->Data() + luma + luma / 4};
@@ -310,8 +310,8 @@ HRESULT VideoDecoderFilter::DeliverPicture(const std::vector<uint8_t> &clean, co
   }
   sample->SetActualDataLength(size);
   // A re-delivered still picture carries no time: it shows at once.
-  if (start != kNoTime && !idle_) {
-    REFERENCE_TIME t0 = start, t1 = start + duration;
+  if (start && !idle_) {
+    REFERENCE_TIME t0 = start->ticks(), t1 = (*start + duration).ticks();
     sample->SetTime(&t0, &t1);
   }
   sample->SetSyncPoint(TRUE);

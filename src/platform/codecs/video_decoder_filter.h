@@ -102,14 +102,14 @@ public:
 
   // The compressed-sample queue: room for the 0.7-1 s by which discs mux pictures
   // ahead of their sound, at DVD's highest rate.
-  static constexpr DecodeThread::Limits kQueueLimits{4u << 20, 4096, 20000000};
+  static constexpr DecodeThread::Limits kQueueLimits{4u << 20, 4096, media::StreamTime::Seconds(2)};
 
 private:
   ~VideoDecoderFilter() override = default;
   HRESULT OnStop() override;
   void OnPicture(const DecodedPicture &picture);
-  HRESULT DeliverPicture(const std::vector<uint8_t> &clean, const RgbFrameFormat &format, long long start,
-                         long long duration);
+  HRESULT DeliverPicture(const std::vector<uint8_t> &clean, const RgbFrameFormat &format, MaybeTime start,
+                         media::StreamTime duration);
 
   std::timed_mutex stream_; // decoder, last picture and delivery: one at a time
   MpegVideoDecoder decoder_;
@@ -126,7 +126,8 @@ private:
   std::atomic<bool> idle_{false};    // drained, nothing decoded since
   std::vector<uint8_t> last_;        // the last picture without overlay, as sent (I420 or RGB32)
   RgbFrameFormat lastFormat_{};
-  long long lastStart_ = kNoTime, lastDuration_ = 0;
+  MaybeTime lastStart_;
+  media::StreamTime lastDuration_;
   HRESULT deliverResult_ = S_OK;
 
   VideoStreamPin video_{this};

@@ -16,6 +16,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <optional>
 
 namespace media {
 
@@ -117,6 +118,9 @@ public:
 private:
   std::int64_t frames_ = 0;
 };
+
+// A sample's stream time, or none (an unstamped sample).
+using MaybeStreamTime = std::optional<StreamTime>;
 
 // 90 kHz <-> 100 ns: one 90 kHz tick is 1000/9 = 111.1 ticks of 100 ns.
 constexpr StreamTime ToStreamTime(Ticks90k t) { return StreamTime(detail::DivRound(t.ticks() * 1000, 9)); }

@@ -91,9 +91,9 @@ TEST(DecodeThread, EachBoundHoldsThePusherBackAndIsNeverPassed) {
     bool timed;
   };
   const Case cases[] = {
-      {"count", {1u << 20, 5, 100000000}, 100, true},
-      {"bytes", {10000, 1000, 100000000}, 2000, true},
-      {"span", {1u << 20, 1000, 4000000}, 100, true}, // 0.4 s at one sample per 40 ms
+      {"count", {1u << 20, 5, media::StreamTime(100000000)}, 100, true},
+      {"bytes", {10000, 1000, media::StreamTime(100000000)}, 2000, true},
+      {"span", {1u << 20, 1000, media::StreamTime(4000000)}, 100, true}, // 0.4 s at one sample per 40 ms
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -113,7 +113,7 @@ TEST(DecodeThread, EachBoundHoldsThePusherBackAndIsNeverPassed) {
     ASSERT_TRUE(WaitFor([&] {
       DecodeThread::Peaks p = rig.thread->HighWater();
       return p.count == c.limits.count || p.bytes + c.bytes > c.limits.bytes ||
-             p.span + 400000 > c.limits.span;
+             p.span + media::StreamTime(400000) > c.limits.span;
     }));
     EXPECT_LT(pushed.load(), kTotal) << "the pusher was not held back";
     rig.rec.Hold(false);
@@ -129,7 +129,7 @@ TEST(DecodeThread, EachBoundHoldsThePusherBackAndIsNeverPassed) {
 }
 
 TEST(DecodeThread, FlushDropsWhatWaitsAndWaitsForWhatIsInHand) {
-  Rig rig({1u << 20, 4, 100000000});
+  Rig rig({1u << 20, 4, media::StreamTime(100000000)});
   rig.rec.Hold(true);
   for (int i = 0; i < 4; ++i) ASSERT_EQ(rig.thread->Push(Sample(i, 100, false).Get()), S_OK);
   ASSERT_TRUE(WaitFor([&] { return rig.rec.InHand() == 1; }));
@@ -166,7 +166,7 @@ TEST(DecodeThread, FlushDropsWhatWaitsAndWaitsForWhatIsInHand) {
 }
 
 TEST(DecodeThread, DrainFollowsEverythingBeforeItAndAFlushCutsItShort) {
-  Rig rig({1u << 20, 100, 100000000});
+  Rig rig({1u << 20, 100, media::StreamTime(100000000)});
   for (int i = 0; i < 10; ++i) ASSERT_EQ(rig.thread->Push(Sample(i, 100, false).Get()), S_OK);
   EXPECT_EQ(rig.thread->Drain(), S_OK);
   EXPECT_EQ(rig.rec.Ids().size(), 10u);

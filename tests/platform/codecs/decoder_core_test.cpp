@@ -24,6 +24,8 @@ struct Picture {
   int aspectX, aspectY;
 };
 
+MaybeTime TimeOf(const testmedia::VobPacket &p) { return p.hasTime ? MaybeTime(media::StreamTime(p.time)) : std::nullopt; }
+
 std::vector<Picture> DecodeVideo(const std::string &vob, bool scan = false, bool drain = true) {
   std::vector<Picture> out;
   RgbConverter rgb;
@@ -31,7 +33,7 @@ std::vector<Picture> DecodeVideo(const std::string &vob, bool scan = false, bool
   MpegVideoDecoder dec([&](const DecodedPicture &p) {
     buffer.resize(static_cast<std::size_t>(p.frame->width) * p.frame->height * 4);
     EXPECT_TRUE(rgb.Convert(p.frame, buffer.data(), p.frame->width * 4));
-    out.push_back({p.frame->pict_type == AV_PICTURE_TYPE_I, testmedia::ReadFrameCode(buffer.data(), p.frame->width * 4), p.start, p.aspectX, p.aspectY});
+    out.push_back({p.frame->pict_type == AV_PICTURE_TYPE_I, testmedia::ReadFrameCode(buffer.data(), p.frame->width * 4), ToAvTime(p.start), p.aspectX, p.aspectY});
   });
   EXPECT_TRUE(dec.Open());
   dec.SetScanMode(scan);
@@ -41,7 +43,7 @@ std::vector<Picture> DecodeVideo(const std::string &vob, bool scan = false, bool
   testmedia::VobPacket packet;
   while (reader.Next(&packet))
     if (packet.kind == StreamKind::Video)
-      dec.Decode(packet.data.data(), packet.data.size(), packet.hasTime ? packet.time : kNoTime);
+      dec.Decode(packet.data.data(), packet.data.size(), TimeOf(packet));
   if (drain) dec.Drain();
   return out;
 }
@@ -97,7 +99,7 @@ TEST(MpegVideoDecoder, GarbageGivesNoPictureAndNoCrash) {
   std::vector<uint8_t> junk(50000);
   for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 7919 >> 3);
   junk[100] = 0; junk[101] = 0; junk[102] = 1; junk[103] = 0xB3; // a bogus sequence header
-  dec.Decode(junk.data(), junk.size(), 0);
+  dec.Decode(junk.data(), junk.size(), media::StreamTime());
   dec.Drain();
   EXPECT_EQ(count, 0);
 }
@@ -137,9 +139,9 @@ struct AudioRun {
 
 AudioRun DecodeAudio(StreamKind kind, AudioCoding coding) {
   AudioRun run;
-  AudioDecoder dec([&](const float *s, int frames, long long start) {
+  AudioDecoder dec([&](const float *s, int frames, media::StreamTime start) {
     run.samples.insert(run.samples.end(), s, s + frames * 2);
-    run.starts.push_back(start);
+    run.starts.push_back(start.ticks());
     run.frames.push_back(frames);
   });
   EXPECT_TRUE(dec.Open(coding));
@@ -148,7 +150,7 @@ AudioRun DecodeAudio(StreamKind kind, AudioCoding coding) {
   EXPECT_TRUE(reader.Open(TitleVob("ntsc_menu"), &error)) << error;
   testmedia::VobPacket p;
   while (reader.Next(&p))
-    if (p.kind == kind && p.stream == 0) dec.Decode(p.data.data(), p.data.size(), p.hasTime ? p.time : kNoTime);
+    if (p.kind == kind && p.stream == 0) dec.Decode(p.data.data(), p.data.size(), TimeOf(p));
   dec.Drain();
   return run;
 }
@@ -180,8 +182,8 @@ TEST(AudioDecoder, LpcmSixteenAndTwentyFourBitsAtOutputFormat) {
   for (int bits : {16, 24}) {
     std::vector<float> got;
     long long first = -1;
-    AudioDecoder dec([&](const float *s, int frames, long long start) {
-      if (first < 0) first = start;
+    AudioDecoder dec([&](const float *s, int frames, media::StreamTime start) {
+      if (first < 0) first = start.ticks();
       got.insert(got.end(), s, s + frames * 2);
     });
     ASSERT_TRUE(dec.Open(AudioCoding::Lpcm, 48000, 2, bits));
@@ -214,7 +216,7 @@ TEST(AudioDecoder, LpcmSixteenAndTwentyFourBitsAtOutputFormat) {
     }
     for (std::size_t at = 0; at < stream.size(); at += 2001) {
       std::size_t n = std::min<std::size_t>(2001, stream.size() - at);
-      dec.Decode(stream.data() + at, n, at == 0 ? 1000000 : kNoTime);
+      dec.Decode(stream.data() + at, n, at == 0 ? MaybeTime(media::StreamTime(1000000)) : std::nullopt);
     }
     dec.Drain();
     EXPECT_EQ(first, 1000000);
@@ -231,7 +233,7 @@ TEST(AudioDecoder, LpcmSixteenAndTwentyFourBitsAtOutputFormat) {
 }
 
 TEST(AudioDecoder, RefusesLpcmParametersTheDiscCannotHave) {
-  AudioDecoder dec([](const float *, int, long long) {});
+  AudioDecoder dec([](const float *, int, media::StreamTime) {});
   EXPECT_FALSE(dec.Open(AudioCoding::Lpcm, 44100, 2, 16));
   EXPECT_FALSE(dec.Open(AudioCoding::Lpcm, 48000, 9, 16));
   EXPECT_FALSE(dec.Open(AudioCoding::Lpcm, 48000, 2, 12));

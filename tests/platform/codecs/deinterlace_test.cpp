@@ -62,12 +62,12 @@ std::vector<Luma> Decode(const std::string &vob, Deinterlacer::Library library =
   MpegVideoDecoder dec(
       [&](const DecodedPicture &p) {
         out.push_back(Copy(p.frame));
-        out.back().start = p.start;
+        out.back().start = ToAvTime(p.start);
       },
       library);
   EXPECT_TRUE(dec.Open());
   ForEachVideoPacket(vob, [&](const testmedia::VobPacket &p) {
-    dec.Decode(p.data.data(), p.data.size(), p.hasTime ? p.time : kNoTime);
+    dec.Decode(p.data.data(), p.data.size(), p.hasTime ? MaybeTime(media::StreamTime(p.time)) : std::nullopt);
   });
   dec.Drain();
   return out;

@@ -57,7 +57,7 @@ TEST(FfmpegLog, ADecodersErrorsAreCountedForItsStream) {
     long long pts = 0;
     for (std::vector<uint8_t> &p : packets) {
       for (std::size_t i = p.size() / 3; i < p.size() * 2 / 3; ++i) p[i] ^= 0x5A;
-      video.Decode(p.data(), p.size(), pts += 333667);
+      video.Decode(p.data(), p.size(), media::StreamTime(pts += 333667));
     }
     video.Drain();
   }
