@@ -192,7 +192,7 @@ TEST(DecodeThread, DrainFollowsEverythingBeforeItAndAFlushCutsItShort) {
 TEST(DecodeThread, StopWaitsForTheSampleInHandAndTheNextRunStartsClean) {
   // A picture decoded from a sample taken before Stop must not reach a renderer that
   // has been paused again: Stop returns only once the thread has let go of it.
-  Rig rig({1u << 20, 8, 100000000});
+  Rig rig({1u << 20, 8, media::StreamTime(100000000)});
   rig.rec.Hold(true);
   for (int i = 0; i < 3; ++i) ASSERT_EQ(rig.thread->Push(Sample(i, 100, false).Get()), S_OK);
   ASSERT_TRUE(WaitFor([&] { return rig.rec.InHand() == 1; }));
