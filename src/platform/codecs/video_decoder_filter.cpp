@@ -6,7 +6,6 @@
 #include "dshow/uuids.h"
 
 #include <chrono>
-#include <cstring>
 
 namespace codecs {
 namespace {
@@ -259,8 +258,8 @@ void VideoDecoderFilter::RefreshStill() {
   // GUI thread).
   if (!idle_) return;
   std::unique_lock guard(stream_, std::chrono::milliseconds(100));
-  if (!guard || !idle_ || last_.empty() || State() == State_Stopped) return;
-  DeliverPicture(last_, lastFormat_, lastStart_, lastDuration_);
+  if (!guard || !idle_ || !hasLast_ || State() == State_Stopped) return;
+  DeliverPicture(last_.get(), lastFormat_, lastStart_, lastDuration_);
 }
 
 void VideoDecoderFilter::OnPicture(const DecodedPicture &p) {
@@ -277,27 +276,26 @@ void VideoDecoderFilter::OnPicture(const DecodedPicture &p) {
     format_.frameDuration = p.duration.ticks();
     format = format_;
   }
-  if (yuvOut_) {
-    last_.resize(static_cast<std::size_t>(YuvFrameBytes(format.width, format.height)));
-    if (!converter_.ToI420(f, last_.data())) return;
-  } else {
-    last_.resize(static_cast<std::size_t>(format.stride) * format.height);
-    if (!converter_.Convert(f, last_.data(), format.stride)) return;
-  }
+  // Kept by reference: the decoder does not write into a picture it handed out.
+  av_frame_unref(last_.get());
+  hasLast_ = last_ && av_frame_ref(last_.get(), f) == 0;
+  if (!hasLast_) return;
   lastFormat_ = format;
   lastStart_ = p.start;
   lastDuration_ = p.duration;
-  HRESULT hr = DeliverPicture(last_, format, p.start, p.duration);
+  HRESULT hr = DeliverPicture(last_.get(), format, p.start, p.duration);
   if (FAILED(hr)) deliverResult_ = hr;
 }
 
-HRESULT VideoDecoderFilter::DeliverPicture(const std::vector<uint8_t> &clean, const RgbFrameFormat &format,
-                                           MaybeTime start, media::StreamTime duration) {
+HRESULT VideoDecoderFilter::DeliverPicture(const AVFrame *frame, const RgbFrameFormat &format, MaybeTime start,
+                                           media::StreamTime duration) {
   if (!output_.IsConnected()) return S_OK;
-  const LONG size = static_cast<LONG>(clean.size());
+  const LONG size = static_cast<LONG>(yuvOut_ ? YuvFrameBytes(format.width, format.height)
+                                              : static_cast<long long>(format.stride) * format.height);
   ComPtr<graph::MediaSample> sample = pool_.Get(size);
   if (!sample) return E_OUTOFMEMORY;
-  std::memcpy(sample->Data(), clean.data(), clean.size());
+  if (!(yuvOut_ ? converter_.ToI420(frame, sample->Data()) : converter_.Convert(frame, sample->Data(), format.stride)))
+    return S_OK; // a picture that cannot be converted is left out
   // A still shows the newest subpicture (its time may lie after the last picture's).
   const MaybeTime overlayTime = idle_ ? std::nullopt : start;
   if (yuvOut_) {

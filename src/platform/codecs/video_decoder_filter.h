@@ -27,7 +27,6 @@
 
 #include <atomic>
 #include <mutex>
-#include <vector>
 
 namespace codecs {
 
@@ -108,7 +107,9 @@ private:
   ~VideoDecoderFilter() override = default;
   HRESULT OnStop() override;
   void OnPicture(const DecodedPicture &picture);
-  HRESULT DeliverPicture(const std::vector<uint8_t> &clean, const RgbFrameFormat &format, MaybeTime start,
+  // Writes `frame` into a pool sample (I420 or RGB32, as connected), the overlay on
+  // top, and sends it: the one copy of a picture on its way out.
+  HRESULT DeliverPicture(const AVFrame *frame, const RgbFrameFormat &format, MaybeTime start,
                          media::StreamTime duration);
 
   std::timed_mutex stream_; // decoder, last picture and delivery: one at a time
@@ -124,7 +125,10 @@ private:
   RgbFrameFormat sentFormat_{};
   bool discontinuity_ = false;       // mark the next output sample
   std::atomic<bool> idle_{false};    // drained, nothing decoded since
-  std::vector<uint8_t> last_;        // the last picture without overlay, as sent (I420 or RGB32)
+  // The last picture as decoded, without overlay: a reference to the decoder's own
+  // buffers (no copy), kept for the still refresh.
+  FramePtr last_{av_frame_alloc()};
+  bool hasLast_ = false;
   RgbFrameFormat lastFormat_{};
   MaybeTime lastStart_;
   media::StreamTime lastDuration_;
