@@ -7,7 +7,6 @@
 namespace render {
 namespace {
 
-constexpr long long kCapacity = kAudioRate;     // one second waits at most
 constexpr long long kTolerance = kAudioRate / 1000; // 1 ms counts as continuous
 
 REFERENCE_TIME FramesToTime(long long frames) { return frames * 10000000LL / kAudioRate; }
@@ -34,9 +33,14 @@ long long AudioSink::BufferedFrames() const {
 bool AudioSink::Write(const float *samples, int frames, REFERENCE_TIME start) {
   if (frames <= 0) return true;
   std::unique_lock guard(lock_);
-  space_.wait(guard, [&] { return flushing_ || stopped_ || BufferedFrames() < kCapacity; });
+  long long buffered = 0;
+  space_.wait(guard, [&] {
+    buffered = BufferedFrames();
+    return flushing_ || stopped_ || buffered == 0 || buffered + frames <= kCapacity;
+  });
   if (flushing_ || stopped_) return false;
   chunks_.push_back(Chunk{std::vector<float>(samples, samples + static_cast<std::size_t>(frames) * kAudioChannels), start});
+  peak_ = std::max(peak_, buffered + frames);
   return true;
 }
 
@@ -116,6 +120,11 @@ bool AudioSink::HasData() {
 long long AudioSink::LateFrames() {
   std::lock_guard guard(lock_);
   return late_;
+}
+
+long long AudioSink::PeakBuffered() {
+  std::lock_guard guard(lock_);
+  return peak_;
 }
 
 REFERENCE_TIME AudioSink::BufferedUntil() {

@@ -21,8 +21,12 @@ public:
   // end of stream has been played out.
   explicit AudioSink(std::function<void()> onEnd = {});
 
-  // Streaming thread. Blocks while a second of sound is waiting; false when the wait
-  // was ended by Flush/Stop (the data is dropped).
+  // What may wait here: about nine blocks of decoded sound (AC-3's 1536 frames each,
+  // 288 ms). The mux skew waits in the decoder's compressed queue, not here.
+  static constexpr long long kCapacity = 9 * 1536;
+  // Streaming thread. Blocks while the chunk would take the buffer past kCapacity (a
+  // chunk larger than that goes in alone); false when the wait was ended by
+  // Flush/Stop (the data is dropped).
   bool Write(const float *samples, int frames, REFERENCE_TIME start);
   void EndOfStream();
   // Drops everything and releases a blocked Write; BeginFlush..EndFlush refuses data.
@@ -44,6 +48,7 @@ public:
   bool HasData();                 // something buffered, or end of stream reached
   long long LateFrames();         // frames dropped because they came after their time
   REFERENCE_TIME BufferedUntil(); // stream time after the last buffered frame
+  long long PeakBuffered();       // the most frames that ever waited at once
 
   void Fill(float *out, int frames, REFERENCE_TIME when) override;
 
@@ -64,6 +69,7 @@ private:
   REFERENCE_TIME runStart_ = 0;
   long volume_ = 0, balance_ = 0;
   long long late_ = 0;
+  long long peak_ = 0;
   float left_ = 1, right_ = 1;            // the gains asked for
   float heardLeft_ = 1, heardRight_ = 1;  // the gains of the last frame handed out
   int rampLeft_ = 0;                      // frames until the heard gains reach the asked ones

@@ -1,10 +1,13 @@
 // The audio renderer's buffer: sound placed at its stream time, late sound dropped,
-// gains, pause, and a blocked writer released by Stop.
+// gains, pause, a blocked writer released by Stop, and the few blocks that may wait.
 #include "render/audio_sink.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -24,6 +27,16 @@ std::vector<float> Pull(AudioSink &sink, int frames, REFERENCE_TIME when) {
   std::vector<float> out(static_cast<std::size_t>(frames) * 2, -1.0f);
   sink.Fill(out.data(), frames, when);
   return out;
+}
+
+// Polls `done` until it holds or two seconds have passed.
+bool Eventually(const std::function<bool()> &done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
 }
 
 } // namespace
@@ -154,4 +167,31 @@ TEST(AudioSink, ReportsTheEndOnceTheSoundPlayedOut) {
   Pull(sink, 100, 50 * 10000000LL / kAudioRate);
   Pull(sink, 100, 150 * 10000000LL / kAudioRate);
   EXPECT_EQ(ends, 1);
+}
+
+TEST(AudioSink, AStalledDeviceHoldsTheDecoderAtNineBlocks) {
+  constexpr int kBlock = 1536; // one AC-3 block
+  static_assert(AudioSink::kCapacity == 9 * kBlock);
+  AudioSink sink;
+  sink.Run(0); // running, but the device takes nothing yet
+  const std::vector<float> block(kBlock * 2, 0.25f);
+  std::atomic<int> written{0};
+  std::thread decoder([&] {
+    for (int i = 0; i < 40; ++i) {
+      if (!sink.Write(block.data(), kBlock, static_cast<REFERENCE_TIME>(i) * kBlock * 10000000 / kAudioRate)) return;
+      ++written;
+    }
+  });
+  // Each block the device takes lets exactly one more in.
+  for (int taken = 0; taken < 20; ++taken) {
+    ASSERT_TRUE(Eventually([&] { return written.load() >= taken + 9; })) << "after " << taken << " taken";
+    EXPECT_EQ(written.load(), taken + 9);
+    EXPECT_LE(sink.PeakBuffered(), AudioSink::kCapacity);
+    std::vector<float> out = Pull(sink, kBlock, static_cast<REFERENCE_TIME>(taken) * kBlock * 10000000 / kAudioRate);
+    EXPECT_EQ(out[0], 0.25f);
+  }
+  sink.Stop();
+  decoder.join();
+  EXPECT_EQ(sink.PeakBuffered(), AudioSink::kCapacity);
+  EXPECT_EQ(sink.LateFrames(), 0);
 }
