@@ -256,18 +256,35 @@ void NavEngine::ThreadMain() {
   snap_.still = false;
 }
 
+media::StreamTime NavEngine::ShownAhead(media::StreamTime now) {
+  media::StreamTime shown;
+  if (!out_->Shown(&shown) || shown <= now || shown > now + kShownAhead) return now;
+  return shown;
+}
+
+bool NavEngine::StatusDueWithin(media::StreamTime until) const {
+  for (const TimeMark &m : marks_) {
+    if (m.at > until) return false;
+    if (m.code != 0) return true;
+  }
+  return false;
+}
+
 bool NavEngine::WaitUntil(media::StreamTime until, bool forever) {
   for (;;) {
     media::StreamTime now;
     bool haveNow = out_->Now(&now);
     if (haveNow) {
       lastNow_ = now;
-      SendDueTimeMarks(now);
+      SendDueTimeMarks(std::max(now, ShownAhead(now)));
     }
     if (!forever && haveNow && now >= until) return true;
     media::StreamTime wait = media::StreamTime::Milliseconds(20); // while the clock is unknown
     if (haveNow && !forever) wait = until - now;
     if (haveNow && !marks_.empty()) wait = std::min(wait, std::max(marks_.front().at - now, media::StreamTime()));
+    // A status event whose picture may be shown ahead of the clock (the first after a
+    // flush) is looked at often, so that it goes out with that picture.
+    if (haveNow && StatusDueWithin(now + kShownAhead)) wait = std::min(wait, media::StreamTime::Milliseconds(4));
     wait = std::clamp(wait, media::StreamTime::Milliseconds(1), media::StreamTime::Milliseconds(100));
     std::unique_lock g(lock_);
     if (quit_ || !reading_ || !commands_.empty()) return false;

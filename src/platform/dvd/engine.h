@@ -69,6 +69,10 @@ public:
   virtual void Notify(LONG code, LONG_PTR param1, LONG_PTR param2) = 0;
   // Any thread: the stream time now; false when the graph is not running.
   virtual bool Now(media::StreamTime *now) = 0;
+  // Navigator thread: the stream time of the last picture put on the screen since the
+  // last flush; false when none is known. A picture shown ahead of the clock after a
+  // flush makes the events that describe it due.
+  virtual bool Shown(media::StreamTime *) { return false; }
 };
 
 // The outcome of one command, shared with the IDvdCmd handed to the caller.
@@ -220,6 +224,11 @@ private:
   HRESULT Jumped(bool ok, HRESULT failure);
   void QueueTimeMark(media::StreamTime at, LONGLONG time90k);
   void SendDueTimeMarks(media::StreamTime now);
+  // How far ahead of the clock a picture may be shown (the presenter's pre-roll after
+  // a flush); the shown picture's time when it lies ahead of `now` within that, else now.
+  static constexpr media::StreamTime kShownAhead = media::StreamTime::Milliseconds(300);
+  media::StreamTime ShownAhead(media::StreamTime now);
+  bool StatusDueWithin(media::StreamTime until) const; // a status event is queued up to then
   // Title and chapter events: sent once the first picture of the next VOBU shows.
   void QueueStatus(LONG code, LONG_PTR p1, LONG_PTR p2);
   void ScheduleStatus(media::StreamTime at);

@@ -145,9 +145,20 @@ HRESULT Navigator::QueryExtraInterface(REFIID iid, void **object) {
 }
 
 HRESULT Navigator::OnPause(FILTER_STATE from) {
+  ComPtr<IPictureGeometry> renderer;
+  if (from == State_Stopped) {
+    // Looked up here, on the graph's thread: the navigator's own thread asks it often
+    // and must not take the graph's lock for it.
+    ComPtr<IEnumFilters> filters;
+    if (IFilterGraph *graph = Graph(); graph && SUCCEEDED(graph->EnumFilters(&filters)) && filters) {
+      ComPtr<IBaseFilter> f;
+      while (!renderer && filters->Next(1, &f, nullptr) == S_OK) f.As(&renderer);
+    }
+  }
   {
     std::lock_guard g(clockLock_);
     if (from == State_Running) playedBefore_ += WallSinceRun();
+    if (from == State_Stopped) renderer_ = renderer;
   }
   engine_.Pause();
   return S_OK;
@@ -172,6 +183,7 @@ HRESULT Navigator::OnStop() {
     if (p->IsConnected()) p->DeliverEndFlush();
   std::lock_guard g(clockLock_);
   playedBefore_ = media::StreamTime();
+  renderer_ = nullptr;
   return S_OK;
 }
 
@@ -260,6 +272,18 @@ media::StreamTime Navigator::WallSinceRun() const {
 }
 
 void Navigator::Notify(LONG code, LONG_PTR param1, LONG_PTR param2) { NotifyEvent(code, param1, param2); }
+
+bool Navigator::Shown(media::StreamTime *start) {
+  ComPtr<IPictureGeometry> renderer;
+  {
+    std::lock_guard g(clockLock_);
+    renderer = renderer_;
+  }
+  REFERENCE_TIME t = 0;
+  if (!renderer || renderer->GetShownTime(&t) != S_OK) return false;
+  *start = media::StreamTime(t);
+  return true;
+}
 
 bool Navigator::Now(media::StreamTime *now) {
   if (State() != State_Running) return false;

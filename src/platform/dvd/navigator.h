@@ -156,6 +156,7 @@ private:
   void SetSubpictureDisplay(bool on) override;
   void Notify(LONG code, LONG_PTR param1, LONG_PTR param2) override;
   bool Now(media::StreamTime *now) override;
+  bool Shown(media::StreamTime *start) override;
 
   NavigatorPin video_, audio_, subpicture_;
   DvdInterfaces dvd_;
@@ -165,6 +166,7 @@ private:
   std::chrono::steady_clock::time_point runWall_{}; // stands in for a missing clock
   media::StreamTime playedBefore_; // stream time played before the last Run, without a clock
   media::StreamTime WallSinceRun() const;
+  ComPtr<IPictureGeometry> renderer_; // clockLock_: the video renderer, from pause to stop
 };
 
 } // namespace dvd

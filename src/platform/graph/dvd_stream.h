@@ -83,10 +83,14 @@ struct IDvdDecoderControl : IUnknown {
 
 // Answered by a video renderer filter: where the picture is drawn now, so that the
 // navigator maps a point in the renderer window's client area (or the screen while the
-// picture covers it from 0, 0) to stored-picture pixels.
+// picture covers it from 0, 0) to stored-picture pixels; and which picture it put on
+// the screen last, so that the navigator's status events go with it.
 QDVD_DECLARE_IID(IPictureGeometry, 0x6B1C2E42, 0x3A55, 0x4C1E, 0x9E, 0x21, 0x70, 0x11, 0xA5, 0x3C, 0x12, 0x01)
 struct IPictureGeometry : IUnknown {
   // dest: the picture's rectangle in client coordinates (right, bottom exclusive);
   // the stored picture's size in pixels. E_FAIL while no picture format is known.
   virtual HRESULT GetPictureGeometry(RECT *dest, LONG *pictureWidth, LONG *pictureHeight) = 0;
+  // The stream time of the last picture handed to the screen since the last flush or
+  // stop (one shown ahead of the clock after a flush included); S_FALSE while none.
+  virtual HRESULT GetShownTime(REFERENCE_TIME *start) = 0;
 };

@@ -88,6 +88,7 @@ VideoRendererBase::~VideoRendererBase() { ShutDownPresenter(); }
 
 void VideoRendererBase::BeginFlush() {
   presenter_->BeginFlush();
+  shown_ = kNoneShown;
   if (VideoWidget *surface = Surface()) surface->DropBefore(presenter_->Generation());
 }
 
@@ -101,7 +102,12 @@ void VideoRendererBase::ConnectSurface(VideoWidget *surface) {
 }
 
 void VideoRendererBase::Show(VideoFrame frame) {
-  if (frame.hasTime) position_ = frame.start;
+  if (frame.hasTime) {
+    position_ = frame.start;
+    // Only a picture of the current generation: one from before a flush or stop that is
+    // still on its way must not count as shown for the new place.
+    if (frame.generation == presenter_->Generation()) shown_ = frame.start;
+  }
   if (VideoWidget *surface = Surface()) surface->Post(std::move(frame));
 }
 
@@ -182,6 +188,7 @@ HRESULT VideoRendererBase::Receive(IMediaSample *sample) {
 
 HRESULT VideoRendererBase::OnStop() {
   presenter_->Stop();
+  shown_ = kNoneShown;
   // A picture the presenter handed over just before the stop and the widget has not
   // taken yet is not shown after it (the next run's first picture comes instead).
   if (VideoWidget *surface = Surface()) surface->DropBefore(presenter_->Generation());
@@ -256,6 +263,14 @@ HRESULT VideoRendererBase::GetPictureGeometry(RECT *dest, LONG *pictureWidth, LO
   *dest = RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   *pictureWidth = f.width;
   *pictureHeight = f.height;
+  return S_OK;
+}
+
+HRESULT VideoRendererBase::GetShownTime(REFERENCE_TIME *start) {
+  if (!start) return E_POINTER;
+  const REFERENCE_TIME t = shown_.load();
+  if (t == kNoneShown) return S_FALSE;
+  *start = t;
   return S_OK;
 }
 

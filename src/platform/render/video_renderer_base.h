@@ -56,6 +56,7 @@ public:
   HRESULT GetRate(double *rate) override;
   // IPictureGeometry
   HRESULT GetPictureGeometry(RECT *dest, LONG *pictureWidth, LONG *pictureHeight) override;
+  HRESULT GetShownTime(REFERENCE_TIME *start) override;
   // IRendererProbe
   void SetPresentedCallback(std::function<void(const PresentedFrame &)> callback) override;
   long long DroppedFrames() override;
@@ -99,6 +100,8 @@ private:
   std::optional<RgbFrameFormat> format_;
   bool yuv_ = false;
   std::atomic<REFERENCE_TIME> position_{0};
+  static constexpr REFERENCE_TIME kNoneShown = INT64_MIN;
+  std::atomic<REFERENCE_TIME> shown_{kNoneShown}; // since the last flush or stop
   std::function<void(const PresentedFrame &)> presented_; // GUI thread
 };
 
