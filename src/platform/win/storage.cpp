@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
@@ -165,6 +166,29 @@ private:
 
 // --- Reading -------------------------------------------------------------------------
 
+std::uint32_t Le32(const guint8 *p) {
+  return p[0] | static_cast<std::uint32_t>(p[1]) << 8 | static_cast<std::uint32_t>(p[2]) << 16 |
+         static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// Checks made before libgsf parses the file, for damage that it mishandles. The root
+// entry (the directory's first entry) heads the tree and has no siblings; libgsf
+// builds entries that it reaches as the root's siblings without a parent and never
+// frees them. False for a file with that damage; what these checks cannot read
+// (a header that is not one, a directory past the end) is left to libgsf to refuse.
+bool SoundForReader(GsfInput *input) {
+  guint8 header[0x34];
+  if (gsf_input_seek(input, 0, G_SEEK_SET) || !gsf_input_read(input, sizeof header, header)) return true;
+  const unsigned shift = header[0x1E] | header[0x1F] << 8;
+  if (shift < 7 || shift > 20) return true;
+  const gsf_off_t sector = gsf_off_t{1} << shift;
+  const gsf_off_t directory = (static_cast<gsf_off_t>(Le32(header + 0x30)) + 1) * sector;
+  guint8 root[0x50];
+  if (gsf_input_seek(input, directory, G_SEEK_SET) || !gsf_input_read(input, sizeof root, root)) return true;
+  constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
+  return Le32(root + 0x44) == kNoEntry && Le32(root + 0x48) == kNoEntry;
+}
+
 class OpenFile {
 public:
   explicit OpenFile(GsfInfile *root) : root_(root) {}
@@ -299,6 +323,11 @@ HRESULT StgOpenStorage(LPCWSTR name, IStorage *, DWORD mode, SNB, DWORD, IStorag
     g_clear_error(&error);
     return access(path.c_str(), R_OK) != 0 ? STG_E_ACCESSDENIED : STG_E_READFAULT;
   }
+  if (!SoundForReader(input)) {
+    g_object_unref(input);
+    return STG_E_FILEALREADYEXISTS;
+  }
+  gsf_input_seek(input, 0, G_SEEK_SET);
   GsfInfile *root = gsf_infile_msole_new(input, &error);
   g_object_unref(input);
   if (!root) {

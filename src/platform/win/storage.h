@@ -10,7 +10,8 @@
 //   Modes: STGM_WRITE or STGM_READWRITE; STGM_CREATE replaces an existing file,
 //   without it an existing file gives STG_E_FILEALREADYEXISTS. Share flags are taken.
 // - StgOpenStorage reads a file (STGM_READ only): STG_E_FILENOTFOUND, STG_E_ACCESSDENIED,
-//   STG_E_FILEALREADYEXISTS when the file is not a compound file.
+//   STG_E_FILEALREADYEXISTS when the file is not a compound file (or one with a
+//   damaged directory that the reader would mishandle).
 // - IStorage::CreateStream (write storages; STG_E_FILEALREADYEXISTS for a name already
 //   created) and OpenStream (read storages; STG_E_FILENOTFOUND) take stream names of 1
 //   to 31 characters.

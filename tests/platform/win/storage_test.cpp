@@ -236,6 +236,40 @@ TEST(CompoundFile, FilesThatAreMissingOrNotCompoundFilesAreRefused) {
   EXPECT_EQ(storage->OpenStream(u"", nullptr, STGM_READ, 0, &s), STG_E_INVALIDNAME);
 }
 
+// libgsf loses (and leaks) the entries it reaches as siblings of the root entry: such a
+// directory is refused before it is parsed, and an undamaged one still reads.
+TEST(CompoundFile, ADirectoryWhoseRootHasSiblingsIsRefused) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("bookmark.bmk");
+  ASSERT_EQ(WriteFile(path, u"BookMark", Pattern(62)), S_OK);
+  const QByteArray whole = Bytes(path);
+  auto le32 = [&](int at) {
+    return static_cast<std::uint32_t>(static_cast<BYTE>(whole[at]) | static_cast<BYTE>(whole[at + 1]) << 8 |
+                                      static_cast<BYTE>(whole[at + 2]) << 16 |
+                                      static_cast<std::uint32_t>(static_cast<BYTE>(whole[at + 3])) << 24);
+  };
+  const int sector = 1 << (static_cast<BYTE>(whole[0x1E]) | static_cast<BYTE>(whole[0x1F]) << 8);
+  const int root = static_cast<int>(le32(0x30) + 1) * sector;
+  ASSERT_LE(root + 0x50, whole.size());
+  ASSERT_EQ(whole.mid(root, 10), QByteArray("R\0o\0o\0t\0 \0", 10));
+  ASSERT_EQ(le32(root + 0x44), 0xFFFFFFFFu);
+  ASSERT_EQ(le32(root + 0x48), 0xFFFFFFFFu);
+  std::vector<BYTE> back;
+  EXPECT_EQ(ReadFile(path, u"BookMark", &back), S_OK);
+  EXPECT_EQ(back, Pattern(62));
+
+  for (int sibling : {0x44, 0x48}) {
+    SCOPED_TRACE(sibling);
+    QByteArray damaged = whole;
+    damaged[root + sibling] = 1; // the stream's entry
+    damaged[root + sibling + 1] = damaged[root + sibling + 2] = damaged[root + sibling + 3] = 0;
+    WriteBytes(path, damaged);
+    back.clear();
+    EXPECT_EQ(ReadFile(path, u"BookMark", &back), STG_E_FILEALREADYEXISTS);
+    EXPECT_TRUE(back.empty());
+  }
+}
+
 // A persistent object: its class identifier and a number.
 constexpr CLSID CLSID_Counter = {0x6D303D86, 0x1C4A, 0x4087, {0xAB, 0x42, 0xF7, 0x11, 0x16, 0x70, 0x48, 0xEF}};
 
