@@ -61,8 +61,11 @@ public:
   std::string fault;
 
   // The program chain information table at byte `base` (a title set's titles, or one
-  // language unit of menus).
-  void Table(uint32_t base) {
+  // language unit of menus). libdvdread leaves a chain that it cannot read null, and
+  // the navigator plays a null chain as soon as something leads to it: an entry chain
+  // (a menu's or a title's), a chapter (`chapterChains`, 1-based numbers) or a link of
+  // another chain. A chain nothing leads to is left alone, as libdvdread leaves it.
+  void Table(uint32_t base, const std::vector<unsigned> &chapterChains = {}) {
     if (!Offset(base) || !f_.Has(base, 8)) return; // libdvdread fails the read
     const unsigned count = f_.U16(base);
     if (count == 0 || !f_.Has(uint64_t(base) + 8, uint64_t(count) * 8)) return;
@@ -81,6 +84,39 @@ public:
       if (Offset(at) && Chain(at)) read.insert(start);
       if (!fault.empty()) return;
     }
+    auto readable = [&](unsigned number) { // 1-based; numbers outside the table the navigator refuses
+      return number == 0 || number > count || read.count(starts[number - 1]);
+    };
+    for (unsigned i = 0; i < count; ++i) {
+      if (!read.count(starts[i])) {
+        if (f_.U8(uint64_t(base) + 8 + 8 * i) & 0x80) return Fail("an entry program chain cannot be read");
+        continue;
+      }
+      const uint64_t at = uint64_t(base) + starts[i];
+      for (unsigned link : {f_.U16(at + 0x9C), f_.U16(at + 0x9E), f_.U16(at + 0xA0)})
+        if (!readable(link)) return Fail("a program chain links to one that cannot be read");
+    }
+    for (unsigned number : chapterChains)
+      if (!readable(number)) return Fail("a chapter names a program chain that cannot be read");
+  }
+
+  // The program chain numbers that the chapters of the title set's part-of-title table
+  // at block `sector` name, as libdvdread reads them (entries past the table's end are
+  // dropped there).
+  std::vector<unsigned> ChapterChains(uint32_t sector) {
+    std::vector<unsigned> out;
+    const uint32_t base = sector * uint32_t(kBlock);
+    if (sector == 0 || !Offset(base) || !f_.Has(base, 8)) return out;
+    const unsigned units = f_.U16(base);
+    const uint64_t end = uint64_t(base) + f_.U32(uint64_t(base) + 4) + 1;
+    if (!f_.Has(uint64_t(base) + 8, uint64_t(units) * 4)) return out;
+    for (unsigned u = 0; u < units; ++u) {
+      const uint64_t from = uint64_t(base) + f_.U32(uint64_t(base) + 8 + 4 * u);
+      const uint64_t to = u + 1 < units ? uint64_t(base) + f_.U32(uint64_t(base) + 8 + 4 * (u + 1)) : end;
+      for (uint64_t at = from; at + 4 <= std::min<uint64_t>(to, end) && f_.Has(at, 4); at += 4)
+        out.push_back(f_.U16(at));
+    }
+    return out;
   }
 
   // The first-play chain at byte `at`. When its commands cannot all be read, libdvdread
@@ -173,7 +209,7 @@ std::string CheckFile(const IfoBytes &f, int titleSet) {
     if (c.fault.empty()) c.Menus(f.U32(0xC8));
   } else {
     const uint32_t titles = f.U32(0xCC);
-    if (titles) c.Table(titles * uint32_t(kBlock));
+    if (titles) c.Table(titles * uint32_t(kBlock), c.ChapterChains(f.U32(0xC8)));
     if (c.fault.empty()) c.Menus(f.U32(0xD0));
   }
   return c.fault;
