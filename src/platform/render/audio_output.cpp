@@ -22,10 +22,10 @@ constexpr auto kReopenPeriod = std::chrono::seconds(1);     // after a device we
 constexpr auto kRetryPeriod = std::chrono::seconds(4);      // when none ever opened
 constexpr auto kServerRetry = std::chrono::seconds(1);
 constexpr std::size_t kMeasureWindow = 5;                  // median of the last measurements
-constexpr REFERENCE_TIME kLatencyStep = 10000;             // 1 ms: smaller changes are noise
-constexpr REFERENCE_TIME kLatencyLimit = 10000000;         // a second: beyond it, not believed
+constexpr media::StreamTime kLatencyStep = media::StreamTime::Milliseconds(1); // smaller changes are noise
+constexpr media::StreamTime kLatencyLimit = media::StreamTime::Seconds(1);     // beyond it, not believed
 
-REFERENCE_TIME FramesToTime(long long frames) { return frames * 10000000LL / kAudioRate; }
+media::StreamTime FramesToTime(long long frames) { return media::ToStreamTime(media::SampleCount48k(frames)); }
 
 // SDL's audio driver is one for the process: it is chosen, and changed, only while no
 // device is open.
@@ -52,10 +52,10 @@ bool IsSoundServer(const std::string &driver) { return strcasecmp(driver.c_str()
 // The latency a device has before (or without) a measurement: what SDL tells of its
 // buffers. ALSA holds two periods of the device's buffer size; a driver writing to a
 // file or nowhere holds nothing.
-REFERENCE_TIME DriverLatency(const std::string &driver, int frames) {
+media::StreamTime DriverLatency(const std::string &driver, int frames) {
   if (IsSoundServer(driver)) return FramesToTime(frames);
   if (strcasecmp(driver.c_str(), "alsa") == 0) return FramesToTime(2LL * frames);
-  return 0;
+  return media::StreamTime();
 }
 
 } // namespace
@@ -64,9 +64,9 @@ AudioOutput::AudioOutput(Source *source) : source_(source) {}
 
 AudioOutput::~AudioOutput() { Close(); }
 
-REFERENCE_TIME AudioOutput::Monotonic() const {
+media::StreamTime AudioOutput::Monotonic() const {
   using namespace std::chrono;
-  return duration_cast<nanoseconds>(Clock::now().time_since_epoch()).count() / 100;
+  return media::StreamTime(duration_cast<nanoseconds>(Clock::now().time_since_epoch()).count() / 100);
 }
 
 void AudioOutput::Start() {
@@ -74,9 +74,9 @@ void AudioOutput::Start() {
     std::lock_guard guard(lock_);
     if (started_) return;
     started_ = true;
-    latency_ = 0;
+    latency_ = media::StreamTime();
     base_ = std::max(Monotonic(), lastTime_);
-    consumed_ = 0;
+    consumed_ = media::SampleCount48k();
     lastFrames_ = 0;
     lastPull_ = Clock::now();
   }
@@ -108,7 +108,7 @@ void AudioOutput::Close() {
   StopSilent();
   std::lock_guard guard(lock_);
   started_ = false;
-  latency_ = 0;
+  latency_ = media::StreamTime();
 }
 
 bool AudioOutput::OpenDevice(const std::vector<std::string> &drivers) {
@@ -205,35 +205,35 @@ std::string AudioOutput::Driver() const {
   return driver_;
 }
 
-REFERENCE_TIME AudioOutput::Latency() const {
+media::StreamTime AudioOutput::Latency() const {
   std::lock_guard guard(lock_);
   return latency_;
 }
 
-REFERENCE_TIME AudioOutput::InterpolatedLocked() const {
+media::StreamTime AudioOutput::InterpolatedLocked() const {
   using namespace std::chrono;
-  const REFERENCE_TIME pulled = base_ + FramesToTime(consumed_);
+  const media::StreamTime pulled = base_ + media::ToStreamTime(consumed_);
   // The last pull's frames are heard from `pulled - its length` on: interpolate inside
   // it, less what the output still holds before them.
-  const REFERENCE_TIME span = FramesToTime(lastFrames_);
-  const REFERENCE_TIME since = duration_cast<nanoseconds>(Clock::now() - lastPull_).count() / 100;
+  const media::StreamTime span = FramesToTime(lastFrames_);
+  const media::StreamTime since(duration_cast<nanoseconds>(Clock::now() - lastPull_).count() / 100);
   return pulled - span + std::min(since, span) - latency_;
 }
 
-REFERENCE_TIME AudioOutput::Now() {
+media::StreamTime AudioOutput::Now() {
   std::lock_guard guard(lock_);
-  REFERENCE_TIME t = started_ ? InterpolatedLocked() : Monotonic();
+  media::StreamTime t = started_ ? InterpolatedLocked() : Monotonic();
   t = std::max(t, lastTime_);
   lastTime_ = t;
   return t;
 }
 
-void AudioOutput::Rebase(REFERENCE_TIME latency) {
+void AudioOutput::Rebase(media::StreamTime latency) {
   std::lock_guard guard(lock_);
-  const REFERENCE_TIME now = std::max(InterpolatedLocked(), lastTime_);
+  const media::StreamTime now = std::max(InterpolatedLocked(), lastTime_);
   latency_ = latency;
   base_ = now + latency;
-  consumed_ = 0;
+  consumed_ = media::SampleCount48k();
   lastFrames_ = 0;
   lastPull_ = Clock::now();
 }
@@ -244,11 +244,11 @@ void AudioOutput::Callback(void *self, uint8_t *stream, int bytes) {
 }
 
 void AudioOutput::Pull(float *out, int frames) {
-  REFERENCE_TIME when;
+  media::StreamTime when;
   {
     std::lock_guard guard(lock_);
-    when = base_ + FramesToTime(consumed_);
-    consumed_ += frames;
+    when = base_ + media::ToStreamTime(consumed_);
+    consumed_ += media::SampleCount48k(frames);
     lastFrames_ = frames;
     lastPull_ = Clock::now();
   }
@@ -286,8 +286,9 @@ void AudioOutput::MeasureLatency() {
     if (!server_->Connect()) return;
   }
   long long serial = 0;
-  const REFERENCE_TIME measured = server_->Latest(&serial);
-  if (measured < 0 || serial == serverSerial_) return;
+  const media::MaybeStreamTime latest = server_->Latest(&serial);
+  if (!latest || serial == serverSerial_) return;
+  const media::StreamTime measured = *latest;
   serverSerial_ = serial;
   {
     // Only while the sound flows: a server that does not take the sound yet (a sink
@@ -299,11 +300,11 @@ void AudioOutput::MeasureLatency() {
   if (measured > kLatencyLimit) return;
   measured_.push_back(measured);
   if (measured_.size() > kMeasureWindow) measured_.pop_front();
-  std::vector<REFERENCE_TIME> sorted(measured_.begin(), measured_.end());
+  std::vector<media::StreamTime> sorted(measured_.begin(), measured_.end());
   std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
-  const REFERENCE_TIME median = sorted[sorted.size() / 2];
+  const media::StreamTime median = sorted[sorted.size() / 2];
   std::lock_guard guard(lock_);
-  if (std::abs(median - latency_) >= kLatencyStep) latency_ = median;
+  if (std::abs((median - latency_).ticks()) >= kLatencyStep.ticks()) latency_ = median;
 }
 
 void AudioOutput::Supervise() {
@@ -323,7 +324,7 @@ void AudioOutput::Supervise() {
         CloseDevice();
         server_.reset();
         measured_.clear();
-        Rebase(0);
+        Rebase(media::StreamTime());
         StartSilent();
         std::lock_guard info(infoLock_);
         error_ = lostDriver_ + ": the device went away";

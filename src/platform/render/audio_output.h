@@ -12,6 +12,7 @@
 // monotonic clock, and it never runs backwards.
 #pragma once
 
+#include "com/media_time.h"
 #include "com/types.h"
 
 #include <atomic>
@@ -35,9 +36,9 @@ class ServerLatency;
 class AudioOutput {
 public:
   // Called on the output's thread: fill `frames` interleaved stereo frames that are
-  // heard from clock time `when` (100 ns) on.
+  // heard from clock time `when` on.
   struct Source {
-    virtual void Fill(float *out, int frames, REFERENCE_TIME when) = 0;
+    virtual void Fill(float *out, int frames, media::StreamTime when) = 0;
 
   protected:
     ~Source() = default;
@@ -57,11 +58,11 @@ public:
   std::string DeviceError() const;
   // The SDL driver of the open device; empty on the silent output.
   std::string Driver() const;
-  // The output latency the clock takes off, 100-ns units.
-  REFERENCE_TIME Latency() const;
+  // The output latency the clock takes off.
+  media::StreamTime Latency() const;
 
-  // 100-ns units, monotonic.
-  REFERENCE_TIME Now();
+  // The clock: monotonic.
+  media::StreamTime Now();
 
 private:
   static void Callback(void *self, uint8_t *stream, int bytes);
@@ -75,9 +76,9 @@ private:
   void MeasureLatency();
   // A new output takes over: its first frame is heard `latency` after the current
   // clock time.
-  void Rebase(REFERENCE_TIME latency);
-  REFERENCE_TIME Monotonic() const;
-  REFERENCE_TIME InterpolatedLocked() const;
+  void Rebase(media::StreamTime latency);
+  media::StreamTime Monotonic() const;
+  media::StreamTime InterpolatedLocked() const;
 
   Source *source_;
   std::atomic<uint32_t> device_{0}; // SDL_AudioDeviceID
@@ -86,12 +87,12 @@ private:
   std::string error_, driver_;
 
   mutable std::mutex lock_;             // clock state
-  REFERENCE_TIME base_ = 0;             // clock time the output's frame 0 is heard
-  long long consumed_ = 0;              // frames pulled so far
+  media::StreamTime base_;              // clock time the output's frame 0 is heard
+  media::SampleCount48k consumed_;      // frames pulled so far
   std::chrono::steady_clock::time_point lastPull_{};
   int lastFrames_ = 0;                  // size of the last pull
-  REFERENCE_TIME latency_ = 0;          // what the output holds: taken off the clock
-  REFERENCE_TIME lastTime_ = 0;         // last time handed out
+  media::StreamTime latency_;           // what the output holds: taken off the clock
+  media::StreamTime lastTime_;          // last time handed out
   bool started_ = false;
 
   std::thread silent_;
@@ -108,7 +109,7 @@ private:
   std::unique_ptr<ServerLatency> server_;
   long long serverSerial_ = 0;
   std::chrono::steady_clock::time_point serverRetry_{};
-  std::deque<REFERENCE_TIME> measured_;
+  std::deque<media::StreamTime> measured_;
 };
 
 } // namespace render

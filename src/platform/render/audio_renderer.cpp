@@ -60,9 +60,9 @@ HRESULT AudioInputPin::OnReceive(IMediaSample *sample) {
     for (std::size_t i = 0; i < converted_.size(); ++i) converted_[i] = s16[i] / 32768.0f;
     samples = converted_.data();
   }
-  REFERENCE_TIME start = 0, stop = 0;
-  if (FAILED(sample->GetTime(&start, &stop))) start = next_;
-  next_ = start + static_cast<REFERENCE_TIME>(frames) * 10000000 / kAudioRate;
+  REFERENCE_TIME stamp = 0, stop = 0;
+  const media::StreamTime start = SUCCEEDED(sample->GetTime(&stamp, &stop)) ? media::StreamTime(stamp) : next_;
+  next_ = start + media::ToStreamTime(media::SampleCount48k(frames));
   if (!owner_->Sink().Write(samples, frames, start)) return S_FALSE;
   owner_->DataArrived();
   return S_OK;
@@ -109,7 +109,7 @@ HRESULT AudioRenderer::OnPause(FILTER_STATE) {
 }
 
 HRESULT AudioRenderer::OnRun(REFERENCE_TIME start) {
-  sink_.Run(start);
+  sink_.Run(media::StreamTime(start));
   return S_OK;
 }
 
@@ -145,7 +145,7 @@ HRESULT AudioRenderer::get_Balance(LONG *balance) {
 
 HRESULT AudioRenderer::GetTime(REFERENCE_TIME *time) {
   if (!time) return E_POINTER;
-  *time = output_.Now();
+  *time = output_.Now().ticks();
   return S_OK;
 }
 

@@ -35,7 +35,7 @@ private:
   AudioRenderer *owner_;
   bool float_ = true;
   std::vector<float> converted_;
-  REFERENCE_TIME next_ = 0; // time after the last sample, for samples without one
+  media::StreamTime next_; // time after the last sample, for samples without one
 };
 
 class AudioRenderer final : public graph::FilterImpl<IBasicAudio, IReferenceClock> {

@@ -9,10 +9,8 @@ namespace {
 
 constexpr long long kTolerance = kAudioRate / 1000; // 1 ms counts as continuous
 
-REFERENCE_TIME FramesToTime(long long frames) { return frames * 10000000LL / kAudioRate; }
-long long TimeToFrames(REFERENCE_TIME t) {
-  return static_cast<long long>(std::floor(static_cast<double>(t) * kAudioRate / 10000000.0 + 0.5));
-}
+media::StreamTime FramesToTime(long long frames) { return media::ToStreamTime(media::SampleCount48k(frames)); }
+long long TimeToFrames(media::StreamTime t) { return media::ToSampleCount48k(t).frames(); }
 
 } // namespace
 
@@ -30,7 +28,7 @@ long long AudioSink::BufferedFrames() const {
   return n;
 }
 
-bool AudioSink::Write(const float *samples, int frames, REFERENCE_TIME start) {
+bool AudioSink::Write(const float *samples, int frames, media::StreamTime start) {
   if (frames <= 0) return true;
   std::unique_lock guard(lock_);
   long long buffered = 0;
@@ -64,7 +62,7 @@ void AudioSink::EndFlush() {
   flushing_ = false;
 }
 
-void AudioSink::Run(REFERENCE_TIME start) {
+void AudioSink::Run(media::StreamTime start) {
   std::lock_guard guard(lock_);
   runStart_ = start;
   running_ = true;
@@ -127,20 +125,20 @@ long long AudioSink::PeakBuffered() {
   return peak_;
 }
 
-REFERENCE_TIME AudioSink::BufferedUntil() {
+media::StreamTime AudioSink::BufferedUntil() {
   std::lock_guard guard(lock_);
-  if (chunks_.empty()) return 0;
+  if (chunks_.empty()) return media::StreamTime();
   const Chunk &c = chunks_.back();
   return c.start + FramesToTime(static_cast<long long>(c.samples.size() / kAudioChannels));
 }
 
-void AudioSink::Fill(float *out, int frames, REFERENCE_TIME when) {
+void AudioSink::Fill(float *out, int frames, media::StreamTime when) {
   std::memset(out, 0, sizeof(float) * static_cast<std::size_t>(frames) * kAudioChannels);
   bool ended = false;
   {
     std::lock_guard guard(lock_);
     if (!running_) return;
-    const REFERENCE_TIME streamAt = when - runStart_;
+    const media::StreamTime streamAt = when - runStart_;
     int written = 0;
     while (written < frames && !chunks_.empty()) {
       Chunk &c = chunks_.front();

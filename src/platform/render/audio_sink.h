@@ -27,13 +27,13 @@ public:
   // Streaming thread. Blocks while the chunk would take the buffer past kCapacity (a
   // chunk larger than that goes in alone); false when the wait was ended by
   // Flush/Stop (the data is dropped).
-  bool Write(const float *samples, int frames, REFERENCE_TIME start);
+  bool Write(const float *samples, int frames, media::StreamTime start);
   void EndOfStream();
   // Drops everything and releases a blocked Write; BeginFlush..EndFlush refuses data.
   void BeginFlush();
   void EndFlush();
 
-  void Run(REFERENCE_TIME start); // clock time of stream time 0
+  void Run(media::StreamTime start); // clock time of stream time 0
   void Pause();
   void Stop();                    // drops everything and refuses data until Pause/Run
 
@@ -47,15 +47,15 @@ public:
 
   bool HasData();                 // something buffered, or end of stream reached
   long long LateFrames();         // frames dropped because they came after their time
-  REFERENCE_TIME BufferedUntil(); // stream time after the last buffered frame
+  media::StreamTime BufferedUntil(); // stream time after the last buffered frame
   long long PeakBuffered();       // the most frames that ever waited at once
 
-  void Fill(float *out, int frames, REFERENCE_TIME when) override;
+  void Fill(float *out, int frames, media::StreamTime when) override;
 
 private:
   struct Chunk {
     std::vector<float> samples;
-    REFERENCE_TIME start;
+    media::StreamTime start;
     std::size_t offset = 0; // frames taken
   };
   long long BufferedFrames() const;
@@ -66,7 +66,7 @@ private:
   std::condition_variable space_;
   std::deque<Chunk> chunks_;
   bool running_ = false, flushing_ = false, stopped_ = true, eos_ = false, endSent_ = false;
-  REFERENCE_TIME runStart_ = 0;
+  media::StreamTime runStart_;
   long volume_ = 0, balance_ = 0;
   long long late_ = 0;
   long long peak_ = 0;

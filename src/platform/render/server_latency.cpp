@@ -106,9 +106,11 @@ bool ServerLatency::Connect() {
 
 bool ServerLatency::Connected() const { return impl_->ready; }
 
-REFERENCE_TIME ServerLatency::Latest(long long *serial) const {
+media::MaybeStreamTime ServerLatency::Latest(long long *serial) const {
   if (serial) *serial = impl_->serial;
-  return impl_->ready ? impl_->latest.load() : -1;
+  if (!impl_->ready) return std::nullopt;
+  const REFERENCE_TIME latest = impl_->latest.load();
+  return latest < 0 ? std::nullopt : media::MaybeStreamTime(media::StreamTime(latest));
 }
 
 } // namespace render

@@ -6,6 +6,7 @@
 // away or the stream is not found.
 #pragma once
 
+#include "com/media_time.h"
 #include "com/types.h"
 
 #include <atomic>
@@ -22,9 +23,9 @@ public:
 
   // Connects without starting a server; false when none answers.
   bool Connect();
-  // The latest measurement and a count that changes with each one; -1 before the
+  // The latest measurement and a count that changes with each one; none before the
   // first and after the connection is lost.
-  REFERENCE_TIME Latest(long long *serial = nullptr) const;
+  media::MaybeStreamTime Latest(long long *serial = nullptr) const;
   bool Connected() const;
 
   struct Impl;

@@ -9,7 +9,7 @@
 namespace {
 
 struct Silence : render::AudioOutput::Source {
-  void Fill(float *out, int frames, REFERENCE_TIME) override {
+  void Fill(float *out, int frames, media::StreamTime) override {
     for (int i = 0; i < frames * render::kAudioChannels; ++i) out[i] = 0;
   }
 };

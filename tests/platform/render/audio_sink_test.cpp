@@ -25,7 +25,7 @@ std::vector<float> Ramp(int frames) {
 
 std::vector<float> Pull(AudioSink &sink, int frames, REFERENCE_TIME when) {
   std::vector<float> out(static_cast<std::size_t>(frames) * 2, -1.0f);
-  sink.Fill(out.data(), frames, when);
+  sink.Fill(out.data(), frames, media::StreamTime(when));
   return out;
 }
 
@@ -45,8 +45,8 @@ TEST(AudioSink, PlacesSoundAtItsStreamTimeAndDropsWhatIsLate) {
   AudioSink sink;
   sink.Pause();
   std::vector<float> ramp = Ramp(2000);
-  ASSERT_TRUE(sink.Write(ramp.data(), 2000, 10 * kMs)); // belongs 480 frames after stream 0
-  sink.Run(1000 * kMs);
+  ASSERT_TRUE(sink.Write(ramp.data(), 2000, media::StreamTime(10 * kMs))); // belongs 480 frames after stream 0
+  sink.Run(media::StreamTime(1000 * kMs));
   std::vector<float> out = Pull(sink, 1024, 1000 * kMs);
   EXPECT_EQ(out[2 * 479], 0.0f);
   EXPECT_FLOAT_EQ(out[2 * 480], ramp[0]);
@@ -60,10 +60,10 @@ TEST(AudioSink, PausedTakesNothingAndRunContinues) {
   AudioSink sink;
   sink.Pause();
   std::vector<float> ramp = Ramp(1000);
-  ASSERT_TRUE(sink.Write(ramp.data(), 1000, 0));
+  ASSERT_TRUE(sink.Write(ramp.data(), 1000, media::StreamTime(0)));
   std::vector<float> out = Pull(sink, 500, 0);
   for (float v : out) ASSERT_EQ(v, 0.0f);
-  sink.Run(0);
+  sink.Run(media::StreamTime(0));
   out = Pull(sink, 500, 0);
   EXPECT_FLOAT_EQ(out[0], ramp[0]);
 }
@@ -75,9 +75,9 @@ TEST(AudioSink, VolumeAndBalanceAreSampleGains) {
 
   AudioSink sink;
   std::vector<float> ones(2000, 1.0f);
-  sink.Run(0);
+  sink.Run(media::StreamTime(0));
   sink.SetVolume(-995);
-  ASSERT_TRUE(sink.Write(ones.data(), 1000, 0));
+  ASSERT_TRUE(sink.Write(ones.data(), 1000, media::StreamTime(0)));
   std::vector<float> out = Pull(sink, 10, 0);
   EXPECT_NEAR(20 * std::log10(out[0]), -9.95, 1e-3);
   EXPECT_NEAR(20 * std::log10(out[1]), -9.95, 1e-3);
@@ -109,8 +109,8 @@ TEST(AudioSink, VolumeAndBalanceAreSampleGains) {
 TEST(AudioSink, AGainChangeWhileHeardSlidesWithoutAStep) {
   AudioSink sink;
   std::vector<float> ones(2 * 4000, 1.0f);
-  sink.Run(0);
-  ASSERT_TRUE(sink.Write(ones.data(), 4000, 0));
+  sink.Run(media::StreamTime(0));
+  ASSERT_TRUE(sink.Write(ones.data(), 4000, media::StreamTime(0)));
   std::vector<float> out = Pull(sink, 1000, 0);
   EXPECT_EQ(out[2 * 999], 1.0f);
   sink.SetVolume(-10000); // mute in the middle of the sound
@@ -132,8 +132,8 @@ TEST(AudioSink, AGainChangeWhileHeardSlidesWithoutAStep) {
   // After a stop nothing sounds: a change applies at once to the next sound.
   sink.Stop();
   sink.SetVolume(-995);
-  sink.Run(0);
-  ASSERT_TRUE(sink.Write(ones.data(), 100, 0));
+  sink.Run(media::StreamTime(0));
+  ASSERT_TRUE(sink.Write(ones.data(), 100, media::StreamTime(0)));
   out = Pull(sink, 10, 0);
   EXPECT_NEAR(20 * std::log10(out[0]), -9.95, 1e-3);
 }
@@ -143,9 +143,9 @@ TEST(AudioSink, StopAndFlushReleaseABlockedWriter) {
     AudioSink sink;
     sink.Pause();
     std::vector<float> second(kAudioRate * 2, 0.5f);
-    ASSERT_TRUE(sink.Write(second.data(), kAudioRate, 0)); // full now
+    ASSERT_TRUE(sink.Write(second.data(), kAudioRate, media::StreamTime(0))); // full now
     bool result = true;
-    std::thread writer([&] { result = sink.Write(second.data(), 100, 10000000); });
+    std::thread writer([&] { result = sink.Write(second.data(), 100, media::StreamTime(10000000)); });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (flush) sink.BeginFlush();
     else sink.Stop();
@@ -158,9 +158,9 @@ TEST(AudioSink, StopAndFlushReleaseABlockedWriter) {
 TEST(AudioSink, ReportsTheEndOnceTheSoundPlayedOut) {
   int ends = 0;
   AudioSink sink([&] { ++ends; });
-  sink.Run(0);
+  sink.Run(media::StreamTime(0));
   std::vector<float> ramp = Ramp(100);
-  ASSERT_TRUE(sink.Write(ramp.data(), 100, 0));
+  ASSERT_TRUE(sink.Write(ramp.data(), 100, media::StreamTime(0)));
   sink.EndOfStream();
   Pull(sink, 50, 0);
   EXPECT_EQ(ends, 0);
@@ -173,12 +173,12 @@ TEST(AudioSink, AStalledDeviceHoldsTheDecoderAtNineBlocks) {
   constexpr int kBlock = 1536; // one AC-3 block
   static_assert(AudioSink::kCapacity == 9 * kBlock);
   AudioSink sink;
-  sink.Run(0); // running, but the device takes nothing yet
+  sink.Run(media::StreamTime(0)); // running, but the device takes nothing yet
   const std::vector<float> block(kBlock * 2, 0.25f);
   std::atomic<int> written{0};
   std::thread decoder([&] {
     for (int i = 0; i < 40; ++i) {
-      if (!sink.Write(block.data(), kBlock, static_cast<REFERENCE_TIME>(i) * kBlock * 10000000 / kAudioRate)) return;
+      if (!sink.Write(block.data(), kBlock, media::StreamTime(static_cast<REFERENCE_TIME>(i) * kBlock * 10000000 / kAudioRate))) return;
       ++written;
     }
   });
