@@ -198,10 +198,14 @@ std::string CheckFile(const IfoBytes &f, int titleSet) {
   if (titleSet == 0) {
     const uint32_t firstPlay = f.U32(0x84);
     if (firstPlay && c.Offset(firstPlay)) c.FirstPlay(firstPlay);
-    // The title table's length as libdvdread computes it: asking for more than the file
-    // holds overflows its read buffer instead of failing.
+    // Without its title table the video manager is unusable (libdvdread gives it up);
+    // when the table's header cannot be read, libdvdread frees the table and then
+    // frees it again when it closes the file.
     const uint32_t titles = f.U32(0xC4) * uint32_t(kBlock);
-    if (f.U32(0xC4) && c.Offset(titles) && f.Has(titles, 8)) {
+    if (!f.U32(0xC4) || !c.Offset(titles) || !f.Has(titles, 8)) return "the title table cannot be read";
+    {
+      // Its length as libdvdread computes it: asking for more than the file holds
+      // overflows its read buffer instead of failing.
       uint32_t last = f.U32(uint64_t(titles) + 4);
       if (last == 0) last = f.U16(titles) * 12u - 1 + 8;
       if (!f.Has(uint64_t(titles) + 8, uint32_t(last + 1 - 8))) return "the title table is longer than the file";

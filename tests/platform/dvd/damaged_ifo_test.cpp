@@ -170,3 +170,19 @@ TEST(DamagedIfo, UnreadableChainsThatPlaybackReachesRefuseTheDisc) {
     EXPECT_GT(total, 0);
   }
 }
+
+// A title table that starts at the video manager's end: libdvdread frees the table
+// when its header cannot be read, then again when it closes the file.
+TEST(DamagedIfo, AVideoManagerWhoseTitleTableCannotBeReadIsNoDisc) {
+  NEEDS_DISCS();
+  DamagedDisc disc;
+  ASSERT_TRUE(disc.CopyOf("pal_wide"));
+  for (const char *name : {"VIDEO_TS.IFO", "VIDEO_TS.BUP"}) {
+    std::vector<uint8_t> vmg = disc.Read(name);
+    PutBe(vmg, 0xC4, uint32_t(vmg.size() / 2048), 4);
+    disc.Write(name, vmg);
+  }
+  ExpectRefused(disc, "VIDEO_TS.IFO");
+  std::string open;
+  EXPECT_EQ(CheckVolume(disc.Path(), &open), VolumeCheck::NotDvd);
+}
