@@ -2,6 +2,7 @@
 // picture once it is on the screen.
 #pragma once
 
+#include "com/media_time.h"
 #include "com/types.h"
 #include "com/unknown.h"
 
@@ -24,7 +25,7 @@ struct VideoFrame {
   YuvPicture yuv;          // used when image is null
   int aspectX = 4, aspectY = 3;
   bool hasTime = false;
-  REFERENCE_TIME start = 0; // stream time, 100 ns
+  media::StreamTime start;
   std::uint64_t generation = 0; // the presenter's flush generation; 0: none
 
   bool IsNull() const { return image.isNull() && !yuv.planes[0]; }

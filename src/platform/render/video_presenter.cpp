@@ -12,7 +12,7 @@ constexpr auto kClockPoll = std::chrono::milliseconds(10);
 // The first picture after a flush shows at once when it is due within this (the
 // navigator places new material a quarter second ahead of the clock); one further
 // ahead waits for its time, as every other picture does.
-constexpr REFERENCE_TIME kPrerollWindow = 3000000;
+constexpr media::StreamTime kPrerollWindow = media::StreamTime::Milliseconds(300);
 
 } // namespace
 
@@ -90,7 +90,7 @@ void VideoPresenter::Pause() {
   wake_.notify_all();
 }
 
-void VideoPresenter::Run(REFERENCE_TIME start, IReferenceClock *clock) {
+void VideoPresenter::Run(media::StreamTime start, IReferenceClock *clock) {
   std::lock_guard guard(lock_);
   clock_ = clock;
   runStart_ = start;
@@ -121,10 +121,15 @@ HRESULT VideoPresenter::CancelStep() {
   return S_OK;
 }
 
-void VideoPresenter::Rebase(REFERENCE_TIME clockNow) {
-  REFERENCE_TIME stream = 0;
-  if (rated_) stream = rateStream_ + static_cast<REFERENCE_TIME>((clockNow - rateClock_) * rate_);
-  else stream = clockNow - runStart_;
+// The stream time at clock time `clockNow` (lock held), at the rate in force since the
+// last change.
+media::StreamTime VideoPresenter::StreamAt(media::StreamTime clockNow) const {
+  if (!rated_) return clockNow - runStart_;
+  return rateStream_ + media::StreamTime(static_cast<REFERENCE_TIME>((clockNow - rateClock_).ticks() * rate_));
+}
+
+void VideoPresenter::Rebase(media::StreamTime clockNow) {
+  const media::StreamTime stream = StreamAt(clockNow);
   rateClock_ = clockNow;
   rateStream_ = stream;
   rated_ = true;
@@ -133,7 +138,7 @@ void VideoPresenter::Rebase(REFERENCE_TIME clockNow) {
 void VideoPresenter::SetRate(double rate) {
   std::lock_guard guard(lock_);
   REFERENCE_TIME now = 0;
-  if (mode_ == Mode::Running && clock_ && SUCCEEDED(clock_->GetTime(&now))) Rebase(now);
+  if (mode_ == Mode::Running && clock_ && SUCCEEDED(clock_->GetTime(&now))) Rebase(media::StreamTime(now));
   rate_ = rate;
   wake_.notify_all();
 }
@@ -163,11 +168,10 @@ long long VideoPresenter::Dropped() {
   return dropped_;
 }
 
-bool VideoPresenter::StreamNow(REFERENCE_TIME *now) {
+bool VideoPresenter::StreamNow(media::StreamTime *now) {
   REFERENCE_TIME clockNow = 0;
   if (!clock_ || FAILED(clock_->GetTime(&clockNow))) return false;
-  if (rated_) *now = rateStream_ + static_cast<REFERENCE_TIME>((clockNow - rateClock_) * rate_);
-  else *now = clockNow - runStart_;
+  *now = StreamAt(media::StreamTime(clockNow));
   return true;
 }
 
@@ -215,11 +219,11 @@ void VideoPresenter::Loop() {
       guard.lock();
       continue;
     }
-    REFERENCE_TIME now = 0;
+    media::StreamTime now;
     if (front.frame.hasTime && StreamNow(&now)) {
       if (now < front.frame.start && !(showNext_ && front.frame.start - now <= kPrerollWindow)) {
         const auto wait = std::min<std::chrono::microseconds>(
-            std::chrono::microseconds((front.frame.start - now) / 10), kClockPoll);
+            std::chrono::microseconds((front.frame.start - now).ticks() / 10), kClockPoll);
         wake_.wait_for(guard, wait);
         continue; // state, queue or clock may have changed
       }

@@ -52,7 +52,7 @@ public:
 
   void Stop();
   void Pause();
-  void Run(REFERENCE_TIME start, IReferenceClock *clock);
+  void Run(media::StreamTime start, IReferenceClock *clock);
   void SetClock(IReferenceClock *clock);
 
   // Frame step while paused: shows the next `frames` pictures one at a time.
@@ -76,8 +76,9 @@ private:
   void Loop();
   bool Full() const; // lock held
   // Stream time now (lock held); false without a clock.
-  bool StreamNow(REFERENCE_TIME *now);
-  void Rebase(REFERENCE_TIME clockNow);
+  bool StreamNow(media::StreamTime *now);
+  void Rebase(media::StreamTime clockNow);
+  media::StreamTime StreamAt(media::StreamTime clockNow) const;
 
   Events events_;
   const std::size_t queueLength_;
@@ -91,9 +92,9 @@ private:
   bool showNext_ = false; // the first picture after a flush shows at once (pre-roll)
   DWORD steps_ = 0;
   ComPtr<IReferenceClock> clock_;
-  REFERENCE_TIME runStart_ = 0;
+  media::StreamTime runStart_;
   double rate_ = 1.0;
-  REFERENCE_TIME rateClock_ = 0, rateStream_ = 0; // stream time rateStream_ at clock rateClock_
+  media::StreamTime rateClock_, rateStream_; // stream time rateStream_ at clock rateClock_
   bool rated_ = false;
   long long dropped_ = 0;
   std::thread thread_;

@@ -103,10 +103,10 @@ void VideoRendererBase::ConnectSurface(VideoWidget *surface) {
 
 void VideoRendererBase::Show(VideoFrame frame) {
   if (frame.hasTime) {
-    position_ = frame.start;
+    position_ = frame.start.ticks();
     // Only a picture of the current generation: one from before a flush or stop that is
     // still on its way must not count as shown for the new place.
-    if (frame.generation == presenter_->Generation()) shown_ = frame.start;
+    if (frame.generation == presenter_->Generation()) shown_ = frame.start.ticks();
   }
   if (VideoWidget *surface = Surface()) surface->Post(std::move(frame));
 }
@@ -182,7 +182,7 @@ HRESULT VideoRendererBase::Receive(IMediaSample *sample) {
   frame.aspectY = f.aspectY > 0 ? f.aspectY : f.height;
   REFERENCE_TIME start = 0, stop = 0;
   frame.hasTime = SUCCEEDED(sample->GetTime(&start, &stop));
-  frame.start = start;
+  frame.start = media::StreamTime(start);
   return presenter_->Queue(std::move(frame)) ? S_OK : S_FALSE;
 }
 
@@ -201,7 +201,7 @@ HRESULT VideoRendererBase::OnPause(FILTER_STATE) {
 }
 
 HRESULT VideoRendererBase::OnRun(REFERENCE_TIME start) {
-  presenter_->Run(start, Clock().Get());
+  presenter_->Run(media::StreamTime(start), Clock().Get());
   return S_OK;
 }
 

@@ -60,7 +60,7 @@ void VideoWidget::TakePosted() {
     PresentedFrame shown;
     shown.frame = current_;
     shown.hasTime = current_.hasTime;
-    shown.sampleTime = current_.start;
+    shown.sampleTime = current_.start.ticks();
     shown.running = streamTime && streamTime(&shown.streamTime);
     onPresented(shown);
   }

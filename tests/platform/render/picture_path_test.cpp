@@ -125,7 +125,7 @@ TEST(VideoPresenter, TheQueueHoldsAFewPicturesAndAFlushStartsANewGeneration) {
     for (int i = 0; i < 50 && !refused; ++i) {
       VideoFrame f;
       f.hasTime = true;
-      f.start = i * 400000LL;
+      f.start = media::StreamTime(i * 400000LL);
       if (presenter.Queue(f)) ++queued;
       else refused = true;
     }
@@ -167,7 +167,7 @@ TEST(VideoPresenter, TheFirstPictureAfterAFlushShowsAtOnceTheNextOnTime) {
   VideoPresenter::Events e;
   e.show = [&](VideoFrame f) {
     std::lock_guard g(lock);
-    shown.push_back(f.start);
+    shown.push_back(f.start.ticks());
   };
   auto count = [&] {
     std::lock_guard g(lock);
@@ -176,13 +176,13 @@ TEST(VideoPresenter, TheFirstPictureAfterAFlushShowsAtOnceTheNextOnTime) {
   ComPtr<FixedClock> clock;
   clock.Attach(new FixedClock);
   VideoPresenter presenter(e);
-  presenter.Run(0, clock.Get());
+  presenter.Run(media::StreamTime(0), clock.Get());
   presenter.BeginFlush(); // a jump: the new place is mapped a little ahead of the clock
   presenter.EndFlush();
   for (REFERENCE_TIME t : {2500000LL, 2900000LL}) {
     VideoFrame f;
     f.hasTime = true;
-    f.start = t;
+    f.start = media::StreamTime(t);
     ASSERT_TRUE(presenter.Queue(f));
   }
   ASSERT_TRUE(WaitFor([&] { return count() == 1; })) << "the first picture waited for the clock";
@@ -198,7 +198,7 @@ TEST(VideoPresenter, TheFirstPictureAfterAFlushShowsAtOnceTheNextOnTime) {
   presenter.EndFlush();
   VideoFrame far;
   far.hasTime = true;
-  far.start = 50000000;
+  far.start = media::StreamTime(50000000);
   ASSERT_TRUE(presenter.Queue(far));
   clock->now = 40000000; // a second before it
   const auto until2 = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);

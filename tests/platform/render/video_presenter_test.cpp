@@ -41,7 +41,7 @@ struct Harness {
     VideoPresenter::Events e;
     e.show = [this](VideoFrame f) {
       std::lock_guard g(lock);
-      shown.push_back(f.start);
+      shown.push_back(f.start.ticks());
     };
     e.complete = [this] { ++complete; };
     e.stepComplete = [this] { ++steps; };
@@ -52,7 +52,7 @@ struct Harness {
     for (int i = 0; i < n; ++i) {
       VideoFrame f;
       f.hasTime = true;
-      f.start = from + i * kFrame;
+      f.start = media::StreamTime(from + i * kFrame);
       ASSERT_TRUE(presenter->Queue(f));
     }
   }
@@ -85,7 +85,7 @@ TEST(VideoPresenter, ShowsEachPictureWhenItsTimeComes) {
   EXPECT_EQ(h.Seen(1), 1u); // the paused picture
   EXPECT_EQ(h.first.load(), 1);
   h.clock->now = 1000 * kFrame;
-  h.presenter->Run(1000 * kFrame, h.clock.Get());
+  h.presenter->Run(media::StreamTime(1000 * kFrame), h.clock.Get());
   h.Advance(1000 * kFrame + kFrame / 2);
   EXPECT_EQ(h.Count(), 1u);
   h.Advance(1000 * kFrame + kFrame);
@@ -102,7 +102,7 @@ TEST(VideoPresenter, ShowsEachPictureWhenItsTimeComes) {
 TEST(VideoPresenter, SkipsALatePictureWhenTheNextIsDueToo) {
   Harness h;
   h.clock->now = -10 * kFrame; // all in the future while they are queued
-  h.presenter->Run(0, h.clock.Get());
+  h.presenter->Run(media::StreamTime(0), h.clock.Get());
   h.Queue(4);
   h.clock->now = 10 * kFrame; // then far behind: only the last due picture shows
   EXPECT_EQ(h.Seen(4), 4u);
@@ -112,7 +112,7 @@ TEST(VideoPresenter, SkipsALatePictureWhenTheNextIsDueToo) {
 
 TEST(VideoPresenter, RateScalesThePace) {
   Harness h;
-  h.presenter->Run(0, h.clock.Get());
+  h.presenter->Run(media::StreamTime(0), h.clock.Get());
   h.presenter->SetRate(2.0);
   h.Queue(6);
   h.Advance(kFrame); // stream time 2 frames
@@ -158,7 +158,7 @@ TEST(VideoPresenter, StopAndFlushReleaseAWaitingQueue) {
       for (int i = 0; i < 100 && accepted; ++i) {
         VideoFrame f;
         f.hasTime = true;
-        f.start = (30 + i) * kFrame;
+        f.start = media::StreamTime((30 + i) * kFrame);
         accepted = h.presenter->Queue(f);
       }
       returned = true;
