@@ -87,23 +87,37 @@ HRESULT SubpicturePin::SetDisplay(BOOL on) {
 }
 
 HRESULT SubpicturePin::OnReceive(IMediaSample *sample) {
-  if (sample->IsDiscontinuity() == S_OK) {
-    assembler_.Reset();
-    owner_->FlushSubpictures();
-  }
   BYTE *data = nullptr;
   if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
+  const HRESULT hr = owner_->SubpictureQueue().Push(sample);
+  return FAILED(hr) ? hr : S_OK;
+}
+
+void SubpicturePin::Decode(IMediaSample *sample) {
+  DecodeThread &queue = owner_->SubpictureQueue();
+  if (sample->IsDiscontinuity() == S_OK) {
+    assembler_.Reset();
+    if (!queue.Stale()) owner_->FlushSubpictures();
+  }
+  BYTE *data = nullptr;
+  if (FAILED(sample->GetPointer(&data)) || !data) return;
   const LONG size = sample->GetActualDataLength();
-  if (size <= 0) return S_OK;
+  if (size <= 0) return;
   REFERENCE_TIME start = 0, stop = 0;
   const bool hasTime = SUCCEEDED(sample->GetTime(&start, &stop));
   if (auto unit = assembler_.Add(data, static_cast<std::size_t>(size), hasTime ? MaybeTime(media::StreamTime(start)) : std::nullopt)) {
-    if (auto picture = ParseSpu(*unit)) owner_->AddSubpicture(std::move(*picture));
+    auto picture = ParseSpu(*unit);
+    if (picture && !queue.Stale()) owner_->AddSubpicture(std::move(*picture)); // not if flushed meanwhile
   }
+}
+
+HRESULT SubpicturePin::OnBeginFlush() {
+  owner_->SubpictureQueue().BeginFlush();
   return S_OK;
 }
 
 HRESULT SubpicturePin::OnEndFlush() {
+  owner_->SubpictureQueue().EndFlush(); // the thread let go of what it held
   assembler_.Reset();
   owner_->FlushSubpictures();
   return S_OK;
@@ -155,7 +169,9 @@ HRESULT VideoDecoderFilter::OnStop() {
     decoder_.Flush();
     discontinuity_ = true;
     idle_ = false;
+    pictureSinceFlush_ = false;
   }
+  spuQueue_.Stop();
   return S_OK;
 }
 
@@ -223,6 +239,7 @@ HRESULT VideoDecoderFilter::DrainDecoder() {
   deliverResult_ = S_OK;
   decoder_.Drain();
   idle_ = true;
+  CatchUpStill();
   return FAILED(deliverResult_) ? deliverResult_ : S_OK;
 }
 
@@ -236,6 +253,7 @@ void VideoDecoderFilter::FlushDecoder() {
   decoder_.Flush();
   discontinuity_ = true;
   idle_ = false;
+  pictureSinceFlush_ = false;
 }
 
 HRESULT VideoDecoderFilter::DeliverEnd() {
@@ -243,6 +261,7 @@ HRESULT VideoDecoderFilter::DeliverEnd() {
     std::lock_guard guard(stream_);
     decoder_.Drain();
     idle_ = true;
+    CatchUpStill();
   }
   return output_.DeliverEndOfStream();
 }
@@ -253,13 +272,21 @@ void VideoDecoderFilter::AddSubpicture(SpuPicture picture) {
 }
 
 void VideoDecoderFilter::RefreshStill() {
-  // Only a still needs this; while pictures flow they carry the overlay. Never wait
-  // long for a streaming thread that is blocked downstream (the caller may be the
-  // GUI thread).
+  // Only a still needs this; while pictures flow they carry the overlay, and a change
+  // that finds the video not yet idle is counted for CatchUpStill. Never wait long
+  // for a streaming thread that is blocked downstream (the caller may be the GUI
+  // thread).
+  ++overlayChanges_;
   if (!idle_) return;
   std::unique_lock guard(stream_, std::chrono::milliseconds(100));
   if (!guard || !idle_ || !hasLast_ || State() == State_Stopped) return;
   DeliverPicture(last_.get(), lastFormat_, lastStart_, lastDuration_);
+}
+
+void VideoDecoderFilter::CatchUpStill() {
+  if (!hasLast_ || !pictureSinceFlush_ || overlayShown_ == overlayChanges_ || State() == State_Stopped) return;
+  const HRESULT hr = DeliverPicture(last_.get(), lastFormat_, lastStart_, lastDuration_);
+  if (FAILED(hr)) deliverResult_ = hr;
 }
 
 void VideoDecoderFilter::OnPicture(const DecodedPicture &p) {
@@ -280,6 +307,7 @@ void VideoDecoderFilter::OnPicture(const DecodedPicture &p) {
   av_frame_unref(last_.get());
   hasLast_ = last_ && av_frame_ref(last_.get(), f) == 0;
   if (!hasLast_) return;
+  pictureSinceFlush_ = true;
   lastFormat_ = format;
   lastStart_ = p.start;
   lastDuration_ = p.duration;
@@ -298,6 +326,7 @@ HRESULT VideoDecoderFilter::DeliverPicture(const AVFrame *frame, const RgbFrameF
     return S_OK; // a picture that cannot be converted is left out
   // A still shows the newest subpicture (its time may lie after the last picture's).
   const MaybeTime overlayTime = idle_ ? std::nullopt : start;
+  overlayShown_ = overlayChanges_; // read before drawing: a change after it is caught later
   if (yuvOut_) {
     const long luma = static_cast<long>(format.width) * format.height;
     uint8_t *planes[3] = {sample->Data(), sample->Data() + luma, sample->Data() + luma + luma / 4};

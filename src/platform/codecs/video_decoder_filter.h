@@ -6,11 +6,13 @@
 //   "Video Output":    I420 pictures (or RGB32 for a renderer that takes only that,
 //                      graph/raw_formats.h) from a reused pool, with their times and
 //                      the subpicture and button highlight blended in.
-// Decoding runs on the filter's own thread (DecodeThread): the video pin only queues
-// the compressed samples, so the navigator never waits for a picture to decode. A
-// flush drops what waits and anything decoded from it. When the video is idle
-// (drained before a still, or at end of stream), a change of highlight or a new
-// subpicture re-delivers the last picture with the new overlay at once.
+// Decoding runs on the filter's own threads (DecodeThread), one for the pictures and
+// one for the subpictures: the pins only queue the compressed samples, so the
+// navigator never waits for a picture or a subpicture to decode. A flush drops what
+// waits and anything decoded from it. When the video is idle (drained before a still,
+// or at end of stream), a change of highlight or a new subpicture re-delivers the last
+// picture with the new overlay at once; one that comes while the video goes idle is
+// caught when it gets there.
 #pragma once
 
 #include "codecs/decode_thread.h"
@@ -54,13 +56,17 @@ public:
   HRESULT SetHighlight(const DvdHighlight *highlight) override;
   HRESULT SetDisplay(BOOL on) override;
 
+  // The subpicture thread: assembles and parses a queued sample.
+  void Decode(IMediaSample *sample);
+
 protected:
   HRESULT OnReceive(IMediaSample *sample) override;
+  HRESULT OnBeginFlush() override;
   HRESULT OnEndFlush() override;
 
 private:
   VideoDecoderFilter *owner_;
-  SpuAssembler assembler_; // upstream streaming thread only
+  SpuAssembler assembler_; // the subpicture thread (and EndFlush, once that thread let go)
 };
 
 class PictureOutputPin : public graph::OutputPin {
@@ -98,10 +104,14 @@ public:
   PictureOutputPin &Output() override { return output_; }
   void SetYuvOutput(bool yuv) { yuvOut_ = yuv; }
   DecodeThread &Queue() override { return queue_; }
+  DecodeThread &SubpictureQueue() { return spuQueue_; }
 
   // The compressed-sample queue: room for the 0.7-1 s by which discs mux pictures
   // ahead of their sound, at DVD's highest rate.
   static constexpr DecodeThread::Limits kQueueLimits{4u << 20, 4096, media::StreamTime::Seconds(2)};
+  // The subpicture queue: parsing keeps up with any stream, so it holds back the
+  // navigator only while a still is re-delivered.
+  static constexpr DecodeThread::Limits kSubpictureQueueLimits{512u << 10, 512, media::StreamTime::Seconds(10)};
 
 private:
   ~VideoDecoderFilter() override = default;
@@ -111,6 +121,9 @@ private:
   // top, and sends it: the one copy of a picture on its way out.
   HRESULT DeliverPicture(const AVFrame *frame, const RgbFrameFormat &format, MaybeTime start,
                          media::StreamTime duration);
+  // Stream lock held, the video just gone idle: shows the overlay's changes that came
+  // while it went there and found it not yet idle.
+  void CatchUpStill();
 
   std::timed_mutex stream_; // decoder, last picture and delivery: one at a time
   MpegVideoDecoder decoder_;
@@ -129,6 +142,9 @@ private:
   // buffers (no copy), kept for the still refresh.
   FramePtr last_{av_frame_alloc()};
   bool hasLast_ = false;
+  bool pictureSinceFlush_ = false;   // last_ is not from before the last flush
+  std::atomic<std::uint64_t> overlayChanges_{0}; // bumped by every change of the overlay
+  std::uint64_t overlayShown_ = 0;   // the count the last delivered picture was drawn with
   RgbFrameFormat lastFormat_{};
   MaybeTime lastStart_;
   media::StreamTime lastDuration_;
@@ -137,9 +153,11 @@ private:
   VideoStreamPin video_{this};
   SubpicturePin subpicture_{this};
   PictureOutputPin output_{this};
-  // Last: it stops before anything it calls goes.
+  // Last: they stop before anything they call goes.
   DecodeThread queue_{"qdvd-video", kQueueLimits,
                       {[this](IMediaSample *s) { Decode(s); }, [this] { DrainDecoder(); }, [this] { DeliverEnd(); }}};
+  DecodeThread spuQueue_{"qdvd-spu", kSubpictureQueueLimits,
+                         {[this](IMediaSample *s) { subpicture_.Decode(s); }, [] {}, [] {}}};
 };
 
 } // namespace codecs
