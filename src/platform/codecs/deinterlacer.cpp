@@ -10,7 +10,7 @@ extern "C" {
 
 namespace codecs {
 
-Deinterlacer::Library Deinterlacer::DefaultLibrary() { return &FilterLibrary::Shared; }
+Deinterlacer::Library Deinterlacer::DefaultLibrary() { return FilterLibraryLoad::Shared(); }
 
 Deinterlacer::~Deinterlacer() { Reset(); }
 
@@ -21,11 +21,8 @@ void Deinterlacer::Reset() {
 
 bool Deinterlacer::Open(const AVFrame *frame) {
   Reset();
-  if (!lib_ && !missing_) {
-    lib_ = library_();
-    missing_ = !lib_;
-  }
-  if (!lib_) return false;
+  if (!lib_ && !missing_) missing_ = library_.Poll(&lib_) == FilterLibraryLoad::State::Missing;
+  if (!lib_) return false; // still loading, or missing
   graph_ = lib_->graph_alloc();
   if (!graph_) return false;
   graph_->nb_threads = 1; // the decoder's thread does the work

@@ -5,8 +5,10 @@
 // wherever the pictures around do not move (no spatial check, which would also smooth
 // away fine still detail), and at the end (Drain) the last picture is compared with
 // itself, so a still stays sharp. Times in 100 ns go in and come out as they were.
-// The library is opened at the first picture that needs it (FilterLibrary); without it
-// no picture is wanted and all pass as they are.
+// The library is loaded in the background from the first picture that needs it
+// (FilterLibraryLoad); until it is there Push takes nothing, so those pictures pass as
+// they are, and the first picture after it is the first one filtered. Without it no
+// picture is wanted and all pass as they are.
 // Not thread-safe: one streaming thread at a time.
 #pragma once
 
@@ -20,14 +22,15 @@ struct AVFilterContext;
 namespace codecs {
 
 struct FilterLibrary;
+class FilterLibraryLoad;
 
 class Deinterlacer {
 public:
   using Output = std::function<void(const AVFrame *)>;
 
-  using Library = const FilterLibrary *(*)();
-  static Library DefaultLibrary(); // FilterLibrary::Shared
-  // `library` gives the library at the first picture to filter (null: none).
+  using Library = FilterLibraryLoad &;
+  static Library DefaultLibrary(); // FilterLibraryLoad::Shared
+  // `library` is polled (and so started) from the first picture to filter.
   explicit Deinterlacer(Library library = DefaultLibrary()) : library_(library) {}
   ~Deinterlacer();
   Deinterlacer(const Deinterlacer &) = delete;
@@ -37,7 +40,8 @@ public:
   // was not found missing), or earlier pictures still wait there (the order must hold).
   bool Wants(const AVFrame *frame) const { return graph_ || (frame->interlaced_frame && !missing_); }
   // Filters `frame` (its pts is carried to the picture that comes out); calls `out`
-  // for every picture ready. False when the filter cannot be set up (then nothing is held).
+  // for every picture ready. False when the filter cannot be set up or its library is
+  // still loading (then nothing is held).
   bool Push(const AVFrame *frame, const Output &out);
   // Hands out what is held and ends the filter; the next Push starts a new one.
   void Drain(const Output &out);
@@ -49,7 +53,7 @@ private:
   bool Open(const AVFrame *frame);
   void Pull(const Output &out);
 
-  Library library_;
+  FilterLibraryLoad &library_;
   const FilterLibrary *lib_ = nullptr;
   bool missing_ = false;
   AVFilterGraph *graph_ = nullptr;

@@ -4,6 +4,8 @@
 
 #include <dlfcn.h>
 
+#include <system_error>
+
 #ifndef QDVD_AVFILTER_FILE
 #error "QDVD_AVFILTER_FILE (the soname of the libavfilter the build found) is set by CMake"
 #endif
@@ -67,6 +69,36 @@ const FilterLibrary *FilterLibrary::Shared() {
     return static_cast<FilterLibrary *>(nullptr);
   }();
   return shared;
+}
+
+FilterLibraryLoad::~FilterLibraryLoad() {
+  if (thread_.joinable()) thread_.join();
+}
+
+FilterLibraryLoad::State FilterLibraryLoad::Poll(const FilterLibrary **lib) {
+  if (!started_.exchange(true, std::memory_order_acq_rel)) {
+    try {
+      thread_ = std::thread([this] { Run(); });
+      if (forever_) thread_.detach();
+    } catch (const std::system_error &e) {
+      qCWarning(lcDecode, "the filter library cannot be loaded (%s): interlaced pictures are shown as decoded", e.what());
+      state_.store(State::Missing, std::memory_order_release);
+    }
+  }
+  const State state = state_.load(std::memory_order_acquire);
+  if (state == State::Ready) *lib = lib_;
+  return state;
+}
+
+void FilterLibraryLoad::Run() {
+  lib_ = open_();
+  state_.store(lib_ ? State::Ready : State::Missing, std::memory_order_release);
+}
+
+FilterLibraryLoad &FilterLibraryLoad::Shared() {
+  // Never destroyed: a load still under way when the process ends keeps its object.
+  static FilterLibraryLoad *const shared = new FilterLibraryLoad(&FilterLibrary::Shared, true);
+  return *shared;
 }
 
 } // namespace codecs
