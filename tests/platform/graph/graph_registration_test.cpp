@@ -28,7 +28,9 @@ Registered Register(IUnknown *object, const char16_t *item) {
   EXPECT_EQ(GetRunningObjectTable(0, &r.table), S_OK);
   ComPtr<IMoniker> moniker;
   EXPECT_EQ(CreateItemMoniker(u"!", item, &moniker), S_OK);
-  if (r.table) EXPECT_EQ(r.table->Register(0, object, moniker.Get(), &r.cookie), S_OK);
+  if (r.table) {
+    EXPECT_EQ(r.table->Register(0, object, moniker.Get(), &r.cookie), S_OK);
+  }
   return r;
 }
 
