@@ -28,24 +28,28 @@ void Pump(int ms) {
 // Both ways of running: multimedia-timer mode and thread mode.
 class HiTimerModes : public ::testing::TestWithParam<bool> {};
 
+// Counted, not timed: a loaded machine delays ticks (and may merge the late ones), but
+// a 20 ms timer never ticks more often than every 20 ms since it was enabled, and it
+// keeps ticking: eleven ticks well within ten times their interval.
 TEST_P(HiTimerModes, TicksAtRoughlyTheInterval) {
   TLMDHiTimer timer(nullptr, 20);
   timer.SetUseThread(GetParam());
   std::vector<qint64> ticks;
   QElapsedTimer clock;
-  clock.start();
   QThread *ranOn = nullptr;
   timer.SetOnTimer([&](QObject *sender) {
     EXPECT_EQ(sender, &timer);
     ranOn = QThread::currentThread();
     ticks.push_back(clock.elapsed());
   });
+  clock.start();
   timer.SetEnabled(true);
-  ASSERT_TRUE(WaitFor([&] { return ticks.size() >= 11; }));
+  ASSERT_TRUE(WaitFor([&] { return ticks.size() >= 11; }, 10 * 20 * 11));
   timer.SetEnabled(false);
-  const double mean = (ticks[10] - ticks[0]) / 10.0;
-  EXPECT_GE(mean, 15.0);
-  EXPECT_LE(mean, 40.0);
+  const qint64 span = clock.elapsed();
+  const std::size_t count = ticks.size();
+  EXPECT_LE(count, static_cast<std::size_t>(span / 20 + 2)) << span << " ms";
+  EXPECT_GE(ticks.front(), 15) << "the first tick comes an interval after enabling";
   EXPECT_EQ(ranOn, QApplication::instance()->thread());
 }
 
