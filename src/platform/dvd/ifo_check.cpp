@@ -212,6 +212,12 @@ std::string CheckFile(const IfoBytes &f, int titleSet) {
     }
     if (c.fault.empty()) c.Menus(f.U32(0xC8));
   } else {
+    // libdvdread reads the chapter table's whole length, as its header gives it, in one
+    // go: a length past the file makes it allocate and clear gigabytes before the read fails.
+    if (const uint32_t chapters = f.U32(0xC8) * uint32_t(kBlock); chapters && c.Offset(chapters) && f.Has(chapters, 8)) {
+      const uint32_t last = f.U32(uint64_t(chapters) + 4);
+      if (!f.Has(uint64_t(chapters) + 8, uint32_t(last + 1 - 8))) return "the chapter table is longer than the file";
+    }
     const uint32_t titles = f.U32(0xCC);
     if (titles) c.Table(titles * uint32_t(kBlock), c.ChapterChains(f.U32(0xC8)));
     if (c.fault.empty()) c.Menus(f.U32(0xD0));
