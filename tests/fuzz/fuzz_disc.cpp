@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::unique_ptr<dvd::NavSession> nav = dvd::NavSession::Open(Folder(), &error);
   if (!nav) return 0;
   for (int t = 1; t <= std::min(nav->Titles(), 4); ++t) {
-    LONGLONG total = 0;
+    std::optional<media::Ticks90k> total;
     nav->ChapterEnds(t, &total);
   }
   for (int i = 0; i < 400; ++i) {

@@ -3,9 +3,10 @@
 namespace dvd {
 namespace {
 
-LONGLONG ReadTimestamp(const BYTE *p) {
-  return (static_cast<LONGLONG>(p[0] & 0x0E) << 29) | (static_cast<LONGLONG>(p[1]) << 22) |
-         (static_cast<LONGLONG>(p[2] & 0xFE) << 14) | (static_cast<LONGLONG>(p[3]) << 7) | (p[4] >> 1);
+// A PES header's 33-bit stamp, spread over five bytes between marker bits.
+media::Pts90k ReadTimestamp(const BYTE *p) {
+  return media::Pts90k((static_cast<LONGLONG>(p[0] & 0x0E) << 29) | (static_cast<LONGLONG>(p[1]) << 22) |
+         (static_cast<LONGLONG>(p[2] & 0xFE) << 14) | (static_cast<LONGLONG>(p[3]) << 7) | (p[4] >> 1));
 }
 
 // Looks for a sequence header, a group start or an I-picture start code.
@@ -94,7 +95,7 @@ int DemuxPack(const BYTE *data, std::size_t size, PesPacket *out, int maxOut) {
       if (ptsDts >= 2) {
         if (headerLength < (ptsDts == 3 ? 10u : 5u)) return -1;
         pkt.hasPts = true;
-        pkt.pts = media::Pts90k(ReadTimestamp(ext));
+        pkt.pts = ReadTimestamp(ext);
       }
       pkt.payload = ext + headerLength;
       pkt.size = length - 3 - headerLength;

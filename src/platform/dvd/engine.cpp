@@ -60,15 +60,16 @@ HRESULT NavEngine::Open(const std::string &path) {
   std::unique_ptr<NavSession> session = NavSession::Open(path, &error);
   if (!session) return VFW_E_DVD_INVALID_DISC;
   qCDebug(lcNav, "opened %s: %zu titles", path.c_str(), info.titles.size());
-  std::vector<LONGLONG> durations;
+  std::vector<std::optional<media::Ticks90k>> durations;
   for (int t = 1; t <= static_cast<int>(info.titles.size()); ++t) {
-    LONGLONG total = -1;
-    std::vector<LONGLONG> ends = session->ChapterEnds(t, &total);
+    std::optional<media::Ticks90k> total;
+    std::vector<media::Ticks90k> ends = session->ChapterEnds(t, &total);
     // A damaged information file gives absurd times; keep only plausible ones.
-    bool plausible = total > 0 && total < 24LL * 3600 * 90000;
+    bool plausible = total && *total > media::Ticks90k() &&
+                     *total < media::Ticks90k(24LL * 3600 * media::Ticks90k::kPerSecond);
     for (std::size_t i = 0; plausible && i < ends.size(); ++i)
-      if (ends[i] > total || (i > 0 && ends[i] < ends[i - 1])) plausible = false;
-    durations.push_back(plausible ? total : -1);
+      if (ends[i] > *total || (i > 0 && ends[i] < ends[i - 1])) plausible = false;
+    durations.push_back(plausible ? total : std::nullopt);
   }
   std::lock_guard g(lock_);
   session_ = std::move(session);
@@ -88,8 +89,8 @@ bool NavEngine::IsOpen() const {
   return session_ != nullptr;
 }
 
-LONGLONG NavEngine::TitleDuration(int title) const {
-  if (title < 1 || title > static_cast<int>(titleDurations_.size())) return -1;
+std::optional<media::Ticks90k> NavEngine::TitleDuration(int title) const {
+  if (title < 1 || title > static_cast<int>(titleDurations_.size())) return std::nullopt;
   return titleDurations_[static_cast<std::size_t>(title - 1)];
 }
 
@@ -147,7 +148,7 @@ Snapshot NavEngine::GetSnapshot() const {
   return snap_;
 }
 
-bool NavEngine::Shown(ShownVobu *vobu, LONGLONG *time90k) const {
+bool NavEngine::Shown(ShownVobu *vobu, media::Ticks90k *time90k) const {
   media::StreamTime now;
   bool haveNow = out_->Now(&now);
   std::lock_guard g(lock_);
@@ -157,7 +158,7 @@ bool NavEngine::Shown(ShownVobu *vobu, LONGLONG *time90k) const {
 
 bool NavEngine::MakeState(StateRecord *record) const {
   ShownVobu vobu;
-  LONGLONG time = 0;
+  media::Ticks90k time;
   bool have = Shown(&vobu, &time);
   Snapshot s = GetSnapshot();
   if (!s.open) return false;

@@ -131,7 +131,7 @@ public:
   bool IsOpen() const;
   // The disc's information; unchanged while open.
   const DiscInfo &Disc() const { return disc_; }
-  LONGLONG TitleDuration(int title) const; // 90 kHz, -1 unknown or implausible
+  std::optional<media::Ticks90k> TitleDuration(int title) const; // none: unknown or implausible
 
   // The filter's states: Pause starts the thread parked, Run lets it read, Stop ends
   // it (the caller unblocks downstream first).
@@ -144,7 +144,7 @@ public:
 
   Snapshot GetSnapshot() const;
   // The picture on screen now: program chain time and its VOBU.
-  bool Shown(ShownVobu *vobu, LONGLONG *time90k) const;
+  bool Shown(ShownVobu *vobu, media::Ticks90k *time90k) const;
   // A bookmark of the point on screen.
   bool MakeState(StateRecord *record) const;
 
@@ -169,7 +169,7 @@ public:
   HRESULT DoSelectRelativeButton(int direction);
   HRESULT DoPointAt(POINT picture, bool activate); // a stored-picture point
   HRESULT DoSetStreams(int audio, int subpicture, int display, int angle);
-  HRESULT DoPlayAtTime(int title, LONGLONG time90k); // title 0: the current one
+  HRESULT DoPlayAtTime(int title, media::Ticks90k time); // title 0: the current one
   HRESULT DoRestore(const StateRecord &record);
   HRESULT DoScan(double speed);                      // 1 normal, >1 forward, <0 backward
   HRESULT DoPauseNavigation(bool paused);
@@ -222,7 +222,7 @@ private:
   void PrepareJump();
   // After a jump the library carried out: the still left behind is not skipped.
   HRESULT Jumped(bool ok, HRESULT failure);
-  void QueueTimeMark(media::StreamTime at, LONGLONG time90k);
+  void QueueTimeMark(media::StreamTime at, media::Ticks90k time90k);
   void SendDueTimeMarks(media::StreamTime now);
   // How far ahead of the clock a picture may be shown (the presenter's pre-roll after
   // a flush); the shown picture's time when it lies ahead of `now` within that, else now.
@@ -239,7 +239,7 @@ private:
 
   NavOutput *out_;
   DiscInfo disc_;
-  std::vector<LONGLONG> titleDurations_;
+  std::vector<std::optional<media::Ticks90k>> titleDurations_;
   std::unique_ptr<NavSession> session_;
 
   // Shared with the caller's thread.
@@ -261,7 +261,7 @@ private:
   PciCopy pci_;
   DsiCopy dsi_;
   DWORD navSector_ = 0;
-  LONGLONG timeAtNav_ = 0;
+  media::Ticks90k timeAtNav_; // program chain time of the last navigation packet
   int blockInVobu_ = 0;
   bool haveNav_ = false;
   bool navSinceFlush_ = false; // a navigation packet was read since the last flush
@@ -287,17 +287,17 @@ private:
   // the picture it describes is then on the screen.
   struct TimeMark {
     media::StreamTime at;
-    LONGLONG time90k;
+    media::Ticks90k time90k;
     LONG code = 0;
     LONG_PTR p1 = 0, p2 = 0;
   };
   std::vector<TimeMark> pendingStatus_; // waiting for the stream time of the next VOBU
   std::deque<TimeMark> marks_;
-  LONGLONG lastSecond_ = -1;
+  LONGLONG lastSecond_ = -1; // whole seconds of the last time event
   // Scans.
   double speed_ = 1.0;
   media::StreamTime scanStreamBase_;
-  LONGLONG scanTimeBase_ = -1;
+  std::optional<media::Ticks90k> scanTimeBase_; // program chain time where the scan began
   media::StreamTime scanKeyTime_;
   bool scanKeyDone_ = false;
   // Restores and timed jumps.
@@ -305,7 +305,7 @@ private:
   int restorePhase_ = 0;
   std::shared_ptr<CommandState> restoreCmd_;
   std::shared_ptr<CommandState> currentCmd_;
-  LONGLONG prerollUntil_ = -1;
+  std::optional<media::Ticks90k> prerollUntil_; // what is before it is decoded and dropped
 };
 
 } // namespace dvd

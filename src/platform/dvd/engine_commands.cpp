@@ -20,7 +20,7 @@ void NavEngine::PrepareJump() {
 void NavEngine::AfterActivation() {
   pendingBlock_.clear();
   pendingIndex_ = 0;
-  prerollUntil_ = -1;
+  prerollUntil_.reset();
   noProgress_ = 0;
   idle_ = false;
   stillSkipDue_ = false;
@@ -118,20 +118,20 @@ HRESULT NavEngine::DoSetStreams(int audio, int subpicture, int display, int angl
   return S_OK;
 }
 
-HRESULT NavEngine::DoPlayAtTime(int title, LONGLONG time90k) {
+HRESULT NavEngine::DoPlayAtTime(int title, media::Ticks90k time) {
   Snapshot s = GetSnapshot();
   if (title == 0) title = s.title;
   if (title < 1) return VFW_E_DVD_INVALIDDOMAIN;
-  if (s.domain == NavDomain::Title && s.title == title && !still_.active && session_->TimeSearch(time90k)) {
+  if (s.domain == NavDomain::Title && s.title == title && !still_.active && session_->TimeSearch(time)) {
     AfterActivation();
-    prerollUntil_ = time90k;
+    prerollUntil_ = time;
     return S_OK;
   }
   if (!session_->TitlePlay(title)) return Fail();
   PrepareJump();
   RestoreTarget target;
   target.record.title = static_cast<BYTE>(title);
-  target.record.time90k = time90k;
+  target.record.time90k = time;
   target.bySector = false;
   restore_ = target;
   restorePhase_ = 0;
@@ -166,7 +166,7 @@ HRESULT NavEngine::DoScan(double speed) {
   if (GetSnapshot().domain != NavDomain::Title || still_.active) return VFW_E_DVD_INVALIDDOMAIN;
   const bool wasScanning = speed_ != 1.0;
   speed_ = speed;
-  scanTimeBase_ = -1;
+  scanTimeBase_.reset();
   scanKeyDone_ = true;
   if (!wasScanning) out_->SetScanMode(true);
   FlushAll();

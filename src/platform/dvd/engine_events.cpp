@@ -49,8 +49,8 @@ void NavEngine::OnNavPacket() {
     }
     // Show the saved picture first: what lies before it is decoded and dropped.
     prerollUntil_ = r.time90k;
-    LONGLONG skip = std::max<LONGLONG>(0, r.time90k - timeAtNav_);
-    timeline_.MapAt(pci_.vobuStart, pci_.vobuEnd, now + kMargin - media::ToStreamTime(media::Ticks90k(skip)));
+    const media::Ticks90k skip = std::max(media::Ticks90k(), r.time90k - timeAtNav_);
+    timeline_.MapAt(pci_.vobuStart, pci_.vobuEnd, now + kMargin - media::ToStreamTime(skip));
     if (restoreCmd_) restoreCmd_->Finish(S_OK);
     restoreCmd_.reset();
     restore_.reset();
@@ -59,13 +59,14 @@ void NavEngine::OnNavPacket() {
 
   media::StreamTime start;
   if (speed_ != 1.0) {
-    if (!scanKeyDone_ && scanTimeBase_ >= 0) out_->Drain();
-    if (scanTimeBase_ < 0) {
+    if (!scanKeyDone_ && scanTimeBase_) out_->Drain();
+    if (!scanTimeBase_) {
       scanTimeBase_ = timeAtNav_;
       scanStreamBase_ = now + kMargin;
     }
     scanKeyDone_ = false;
-    const media::StreamTime travelled = media::ToStreamTime(media::Ticks90k(std::llabs(timeAtNav_ - scanTimeBase_)));
+    const media::Ticks90k moved = timeAtNav_ - *scanTimeBase_;
+    const media::StreamTime travelled = media::ToStreamTime(moved < media::Ticks90k() ? -moved : moved);
     scanKeyTime_ = scanStreamBase_ + media::StreamTime(static_cast<REFERENCE_TIME>(travelled.ticks() / std::abs(speed_)));
     start = scanKeyTime_;
     timeline_.MapAt(pci_.vobuStart, pci_.vobuEnd, start);
@@ -76,7 +77,7 @@ void NavEngine::OnNavPacket() {
   ShownVobu shown;
   shown.streamStart = start;
   shown.time90k = timeAtNav_;
-  shown.duration90k = speed_ != 1.0 ? 0 : (pci_.vobuEnd - pci_.vobuStart).ticks();
+  shown.duration90k = speed_ != 1.0 ? media::Ticks90k() : pci_.vobuEnd - pci_.vobuStart;
   shown.backwards = speed_ < 0;
   shown.sector = navSector_;
   shown.title = s.domain == NavDomain::Title ? s.title : 0;

@@ -117,7 +117,7 @@ bool NavEngine::DeliverPending() {
     }
     const int k = Index(p.kind);
     SampleInfo info;
-    LONGLONG titleTime = -1;
+    std::optional<media::Ticks90k> titleTime; // of a stamped packet
     if (p.hasPts) {
       info.hasTime = true;
       if (scanning) {
@@ -125,13 +125,13 @@ bool NavEngine::DeliverPending() {
         titleTime = timeAtNav_;
       } else {
         info.start = timeline_.ToStream(p.pts);
-        titleTime = timeAtNav_ + (p.pts - pci_.vobuStart).ticks();
+        titleTime = timeAtNav_ + (p.pts - pci_.vobuStart);
       }
       if (!WaitUntil(info.start - (scanning ? kScanLead : kLead))) {
         pendingIndex_ = i; // go on from this packet after the command
         return false;
       }
-      if (prerollUntil_ >= 0 && titleTime < prerollUntil_) info.preroll = true;
+      if (prerollUntil_ && *titleTime < *prerollUntil_) info.preroll = true;
     }
     if (keep) recent_.Keep(p.kind, StreamIdOf(p), p.payload, p.size, p.hasPts, info.start);
     info.discontinuity = discontinuity_[k] || (scanning && p.kind == StreamKind::Video && p.hasPts);
@@ -145,12 +145,12 @@ bool NavEngine::DeliverPending() {
     out_->DeliverSample(p.kind, p.payload, p.size, info);
     if (p.kind == StreamKind::Video) {
       noProgress_ = 0;
-      if (titleTime >= 0 && inTitle && !info.preroll) {
-        LONGLONG second = titleTime / 90000;
+      if (titleTime && *titleTime >= media::Ticks90k() && inTitle && !info.preroll) {
+        LONGLONG second = titleTime->ticks() / media::Ticks90k::kPerSecond;
         bool advance = lastSecond_ < 0 || (speed_ < 0 ? second < lastSecond_ : second > lastSecond_);
         if (advance) {
           lastSecond_ = second;
-          QueueTimeMark(info.start, titleTime);
+          QueueTimeMark(info.start, *titleTime);
         }
       }
     }
@@ -160,13 +160,13 @@ bool NavEngine::DeliverPending() {
   return true;
 }
 
-void NavEngine::QueueTimeMark(media::StreamTime at, LONGLONG time90k) {
+void NavEngine::QueueTimeMark(media::StreamTime at, media::Ticks90k time90k) {
   marks_.push_back({at, time90k});
   while (marks_.size() > 64) marks_.pop_front();
 }
 
 void NavEngine::QueueStatus(LONG code, LONG_PTR p1, LONG_PTR p2) {
-  TimeMark m{media::StreamTime(), 0, code, p1, p2};
+  TimeMark m{media::StreamTime(), media::Ticks90k(), code, p1, p2};
   pendingStatus_.push_back(m);
 }
 
@@ -305,7 +305,7 @@ void NavEngine::SetFormats() {
 void NavEngine::EndScan(bool notify) {
   if (speed_ == 1.0) return;
   speed_ = 1.0;
-  scanTimeBase_ = -1;
+  scanTimeBase_.reset();
   out_->SetScanMode(false);
   FlushAll();
   if (haveNav_ && GetSnapshot().domain == NavDomain::Title && session_->SectorSearch(navSector_))

@@ -7,6 +7,7 @@
 
 #include <dvdnav/dvdnav.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace dvd {
@@ -157,7 +158,7 @@ NavEvent NavSession::Next() {
     ev.kind = NavEvent::CellChange;
     ev.cell = e->cellN;
     ev.program = e->pgN;
-    ev.pgcLength = e->pgc_length;
+    ev.pgcLength = media::Ticks90k(e->pgc_length);
     break;
   }
   case DVDNAV_NAV_PACKET: ev.kind = NavEvent::NavPacket; break;
@@ -211,7 +212,7 @@ bool NavSession::Position(DWORD *sector, DWORD *length) {
   return true;
 }
 
-LONGLONG NavSession::CurrentTime() { return dvdnav_get_current_time(impl_->nav); }
+media::Ticks90k NavSession::CurrentTime() { return media::Ticks90k(dvdnav_get_current_time(impl_->nav)); }
 
 int NavSession::Titles() {
   int32_t n = 0;
@@ -223,20 +224,20 @@ int NavSession::Chapters(int title) {
   return impl_->Ok(dvdnav_get_number_of_parts(impl_->nav, title, &n)) ? n : 0;
 }
 
-std::vector<LONGLONG> NavSession::ChapterEnds(int title, LONGLONG *total) {
+std::vector<media::Ticks90k> NavSession::ChapterEnds(int title, std::optional<media::Ticks90k> *total) {
   // The library walks the title's tables without checking them all: a title whose
   // chapters lead nowhere has no times and an unknown duration.
   const auto &sound = impl_->titlesWithTimes;
   if (title < 1 || title > static_cast<int>(sound.size()) || !sound[static_cast<std::size_t>(title - 1)]) {
-    if (total) *total = -1;
+    if (total) total->reset();
     return {};
   }
   uint64_t *times = nullptr, duration = 0;
   uint32_t n = dvdnav_describe_title_chapters(impl_->nav, title, &times, &duration);
-  std::vector<LONGLONG> out;
-  for (uint32_t i = 0; i < n && times; ++i) out.push_back(static_cast<LONGLONG>(times[i]));
+  std::vector<media::Ticks90k> out;
+  for (uint32_t i = 0; i < n && times; ++i) out.push_back(media::Ticks90k(static_cast<LONGLONG>(times[i])));
   free(times);
-  if (total) *total = static_cast<LONGLONG>(duration);
+  if (total) *total = media::Ticks90k(static_cast<LONGLONG>(duration));
   return out;
 }
 
@@ -337,8 +338,8 @@ bool NavSession::GoUp() { return impl_->Ok(dvdnav_go_up(impl_->nav)); }
 bool NavSession::SectorSearch(LONGLONG sector) {
   return impl_->Ok(dvdnav_sector_search(impl_->nav, sector, SEEK_SET));
 }
-bool NavSession::TimeSearch(LONGLONG time90k) {
-  return impl_->Ok(dvdnav_time_search(impl_->nav, static_cast<uint64_t>(time90k < 0 ? 0 : time90k)));
+bool NavSession::TimeSearch(media::Ticks90k time) {
+  return impl_->Ok(dvdnav_time_search(impl_->nav, static_cast<uint64_t>(std::max<LONGLONG>(0, time.ticks()))));
 }
 bool NavSession::StopPlayback() { return impl_->Ok(dvdnav_stop(impl_->nav)); }
 bool NavSession::AngleChange(int angle) { return impl_->Ok(dvdnav_angle_change(impl_->nav, angle)); }

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,7 @@ struct NavEvent {
   int newTitleSet = 0;        // VtsChange
   NavDomain newDomain = NavDomain::FirstPlay;
   int cell = 0, program = 0;  // CellChange
-  LONGLONG pgcLength = 0;     // CellChange, 90 kHz
+  media::Ticks90k pgcLength;  // CellChange
   std::array<DWORD, 16> clut{}; // ClutChange
   int button = 0;             // Highlight
   int audioRegister = 15;     // AudioStreamChange: SPRM1 as it is
@@ -76,11 +77,12 @@ public:
   bool TitleProgram(int *title, int *pgcn, int *pgn);
   // Sector within the current program chain and the chain's length.
   bool Position(DWORD *sector, DWORD *length);
-  LONGLONG CurrentTime(); // 90 kHz, the playback time of the current VOBU in its chain
+  media::Ticks90k CurrentTime(); // the playback time of the current VOBU in its chain
   int Titles();
   int Chapters(int title);
-  // Chapter end times in 90 kHz (not starts); the chain's duration in *total.
-  std::vector<LONGLONG> ChapterEnds(int title, LONGLONG *total);
+  // Chapter end times (not starts); the chain's duration in *total, none when the title
+  // has no times.
+  std::vector<media::Ticks90k> ChapterEnds(int title, std::optional<media::Ticks90k> *total);
 
   // Streams: SPRM1 (logical audio), the physical stream id of the active audio
   // stream (0x80.. AC-3, 0x88.. DTS, 0xA0.. LPCM, 0xC0.. MPEG; -1 none), SPRM2.
@@ -105,7 +107,7 @@ public:
   bool TopProgram();
   bool GoUp();
   bool SectorSearch(LONGLONG sector); // within the program chain, from its start
-  bool TimeSearch(LONGLONG time90k);
+  bool TimeSearch(media::Ticks90k time); // in the program chain; before its start: the start
   bool StopPlayback();
   bool AngleChange(int angle);
   // Buttons act on a kept packet.

@@ -94,7 +94,7 @@ HRESULT DvdInterfaces::PlayAtTimeInTitle(ULONG title, DVD_HMSF_TIMECODE *time, D
   if (FAILED(hr)) return hr;
   if (title < 1 || title > nav_->Engine().Disc().titles.size()) return E_INVALIDARG;
   const FrameRate rate = nav_->Engine().GetSnapshot().rate;
-  const LONGLONG t = TimecodeTo90k(*time, rate);
+  const media::Ticks90k t = TimecodeTo90k(*time, rate);
   return Send([title, t](NavEngine &e) { return e.DoPlayAtTime(static_cast<int>(title), t); }, flags, cmd);
 }
 
@@ -104,7 +104,7 @@ HRESULT DvdInterfaces::PlayAtTime(DVD_HMSF_TIMECODE *time, DWORD flags, IDvdCmd 
   if (FAILED(hr)) return hr;
   Snapshot s = nav_->Engine().GetSnapshot();
   if (s.domain != NavDomain::Title) return VFW_E_DVD_INVALIDDOMAIN;
-  const LONGLONG t = TimecodeTo90k(*time, s.rate);
+  const media::Ticks90k t = TimecodeTo90k(*time, s.rate);
   return Send([t](NavEngine &e) { return e.DoPlayAtTime(0, t); }, flags, cmd);
 }
 

@@ -55,7 +55,7 @@ HRESULT DvdInterfaces::GetCurrentLocation(DVD_PLAYBACK_LOCATION2 *location) {
   location->ChapterNum = static_cast<ULONG>(s.chapter);
   location->TimeCodeFlags = TimecodeFlags(s.rate);
   ShownVobu vobu;
-  LONGLONG time = 0;
+  media::Ticks90k time;
   if (s.domain == NavDomain::Title && nav_->Engine().Shown(&vobu, &time) && vobu.title == s.title) {
     location->TimeCode = TimecodeFrom90k(time, s.rate);
     location->ChapterNum = static_cast<ULONG>(vobu.chapter);
@@ -67,9 +67,9 @@ HRESULT DvdInterfaces::GetTotalTitleTime(DVD_HMSF_TIMECODE *time, ULONG *flags) 
   if (!time) return E_POINTER;
   Snapshot s = nav_->Engine().GetSnapshot();
   if (s.domain != NavDomain::Title) return VFW_E_DVD_INVALIDDOMAIN;
-  LONGLONG total = nav_->Engine().TitleDuration(s.title);
-  if (total < 0) return VFW_E_DVD_NO_ATTRIBUTES;
-  *time = TimecodeFrom90k(total, s.rate);
+  const std::optional<media::Ticks90k> total = nav_->Engine().TitleDuration(s.title);
+  if (!total) return VFW_E_DVD_NO_ATTRIBUTES;
+  *time = TimecodeFrom90k(*total, s.rate);
   if (flags) *flags = TimecodeFlags(s.rate);
   return S_OK;
 }

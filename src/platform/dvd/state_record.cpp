@@ -39,7 +39,7 @@ bool Valid(const StateRecord &s) {
   if (inTitle && (s.title < 1 || s.title > 99 || s.chapter < 1 || s.chapter > 999 || s.pgcn < 1 || s.pgn < 1))
     return false;
   if (!inTitle && s.title > 99) return false;
-  if (s.time90k < 0 || s.time90k > 24LL * 3600 * 90000) return false;
+  if (s.time90k < media::Ticks90k() || s.time90k > media::Ticks90k(24LL * 3600 * media::Ticks90k::kPerSecond)) return false;
   if (s.audio > 7 && s.audio != 15) return false;
   if ((s.subpicture & 0x3F) > 31 && (s.subpicture & 0x3F) != 62 && (s.subpicture & 0x3F) != 63) return false;
   if (s.subpicture & 0x80) return false;
@@ -72,7 +72,7 @@ std::vector<BYTE> SerializeState(const StateRecord &s) {
   w.Put<WORD>(s.chapter);
   w.Put<WORD>(s.pgcn);
   w.Put<WORD>(s.pgn);
-  w.Put<ULONGLONG>(static_cast<ULONGLONG>(s.time90k));
+  w.Put<ULONGLONG>(static_cast<ULONGLONG>(s.time90k.ticks()));
   w.Put<DWORD>(s.pgcSector);
   w.Put<BYTE>(s.audio);
   w.Put<BYTE>(s.subpicture);
@@ -111,7 +111,7 @@ HRESULT ParseState(const BYTE *data, std::size_t size, StateRecord *state) {
   s.chapter = r.Get<WORD>();
   s.pgcn = r.Get<WORD>();
   s.pgn = r.Get<WORD>();
-  s.time90k = static_cast<LONGLONG>(r.Get<ULONGLONG>());
+  s.time90k = media::Ticks90k(static_cast<LONGLONG>(r.Get<ULONGLONG>()));
   s.pgcSector = r.Get<DWORD>();
   s.audio = r.Get<BYTE>();
   s.subpicture = r.Get<BYTE>();

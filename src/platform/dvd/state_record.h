@@ -8,6 +8,7 @@
 // (u8), menu id (u8), reserved (u8).
 #pragma once
 
+#include "com/media_time.h"
 #include "com/types.h"
 
 #include <cstddef>
@@ -22,7 +23,7 @@ struct StateRecord {
   WORD chapter = 0; // 1..999 in a title
   WORD pgcn = 0;
   WORD pgn = 0;
-  LONGLONG time90k = 0;
+  media::Ticks90k time90k; // in the program chain
   DWORD pgcSector = 0;
   BYTE audio = 15;   // 0..7, 15 = none chosen
   BYTE subpicture = 62; // bits 0-5 stream (62 = none), bit 6 display on

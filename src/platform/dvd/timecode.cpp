@@ -1,12 +1,15 @@
 #include "dvd/timecode.h"
 
+#include <algorithm>
+
 namespace dvd {
 
-DVD_HMSF_TIMECODE TimecodeFrom90k(LONGLONG ticks, FrameRate rate) {
-  if (ticks < 0) ticks = 0;
+DVD_HMSF_TIMECODE TimecodeFrom90k(media::Ticks90k time, FrameRate rate) {
+  constexpr LONGLONG kPerSecond = media::Ticks90k::kPerSecond;
+  const LONGLONG ticks = std::max<LONGLONG>(0, time.ticks());
   const LONGLONG fps = static_cast<LONGLONG>(rate);
-  LONGLONG seconds = ticks / 90000;
-  LONGLONG frames = (ticks % 90000) * fps / 90000;
+  LONGLONG seconds = ticks / kPerSecond;
+  LONGLONG frames = (ticks % kPerSecond) * fps / kPerSecond;
   DVD_HMSF_TIMECODE tc{};
   LONGLONG hours = seconds / 3600;
   if (hours > 99) {
@@ -23,9 +26,10 @@ DVD_HMSF_TIMECODE TimecodeFrom90k(LONGLONG ticks, FrameRate rate) {
   return tc;
 }
 
-LONGLONG TimecodeTo90k(const DVD_HMSF_TIMECODE &tc, FrameRate rate) {
+media::Ticks90k TimecodeTo90k(const DVD_HMSF_TIMECODE &tc, FrameRate rate) {
+  constexpr LONGLONG kPerSecond = media::Ticks90k::kPerSecond;
   LONGLONG seconds = tc.bHours * 3600LL + tc.bMinutes * 60LL + tc.bSeconds;
-  return seconds * 90000 + tc.bFrames * 90000LL / static_cast<LONGLONG>(rate);
+  return media::Ticks90k(seconds * kPerSecond + tc.bFrames * kPerSecond / static_cast<LONGLONG>(rate));
 }
 
 DWORD PackBcdTime(const DVD_HMSF_TIMECODE &tc, FrameRate rate) {

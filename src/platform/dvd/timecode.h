@@ -2,6 +2,7 @@
 // its time events.
 #pragma once
 
+#include "com/media_time.h"
 #include "dshow/dvd.h"
 
 namespace dvd {
@@ -9,10 +10,10 @@ namespace dvd {
 // Frames per second as the disc counts them (NTSC discs count 30, PAL 25).
 enum class FrameRate { Fps25 = 25, Fps30 = 30 };
 
-// A time in 90 kHz ticks as hours, minutes, seconds and frames. Negative times read as 0;
-// hours stop at 99.
-DVD_HMSF_TIMECODE TimecodeFrom90k(LONGLONG ticks, FrameRate rate);
-LONGLONG TimecodeTo90k(const DVD_HMSF_TIMECODE &tc, FrameRate rate);
+// A time in a program chain as hours, minutes, seconds and frames (frames truncated).
+// Negative times read as 0; hours stop at 99.
+DVD_HMSF_TIMECODE TimecodeFrom90k(media::Ticks90k time, FrameRate rate);
+media::Ticks90k TimecodeTo90k(const DVD_HMSF_TIMECODE &tc, FrameRate rate);
 
 // BCD layout of the time events: bits 28-31 hour units, 24-27 hour tens, 20-23 minute
 // units, 16-19 minute tens, 12-15 second units, 8-11 second tens, 4-7 frame units,

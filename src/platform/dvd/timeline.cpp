@@ -5,6 +5,7 @@
 namespace dvd {
 using media::Pts90k;
 using media::StreamTime;
+using media::Ticks90k;
 
 StreamTime Timeline::OnVobu(Pts90k start, Pts90k end, StreamTime now, StreamTime margin) {
   if (!mapped_ || start != lastEnd_) {
@@ -34,13 +35,13 @@ void ShownHistory::Push(const ShownVobu &v) {
   while (entries_.size() > 256) entries_.pop_front();
 }
 
-bool ShownHistory::At(StreamTime now, ShownVobu *vobu, LONGLONG *time90k) const {
+bool ShownHistory::At(StreamTime now, ShownVobu *vobu, Ticks90k *time90k) const {
   if (entries_.empty()) return false;
   const ShownVobu *best = &entries_.front();
   for (const ShownVobu &e : entries_)
     if (e.streamStart <= now) best = &e;
   *vobu = *best;
-  LONGLONG into = now > best->streamStart ? media::ToTicks90k(now - best->streamStart).ticks() : 0;
+  Ticks90k into = now > best->streamStart ? media::ToTicks90k(now - best->streamStart) : Ticks90k();
   into = std::min(into, best->duration90k);
   *time90k = best->time90k + into;
   return true;

@@ -39,8 +39,8 @@ private:
 // Which VOBU is on screen at a stream time.
 struct ShownVobu {
   media::StreamTime streamStart;
-  LONGLONG time90k = 0;     // program chain time at the VOBU start
-  LONGLONG duration90k = 0; // 0 in scans: the key frame stays
+  media::Ticks90k time90k;     // program chain time at the VOBU start
+  media::Ticks90k duration90k; // 0 in scans: the key frame stays
   bool backwards = false;
   DWORD sector = 0;         // the VOBU's navigation pack within the program chain
   int title = 0, chapter = 0, pgcn = 0, pgn = 0;
@@ -51,8 +51,8 @@ public:
   void Push(const ShownVobu &v);
   void Clear() { entries_.clear(); }
   // The VOBU on screen at `now` (the earliest one known when none has started yet);
-  // false when there is none. *time90k is the time of the picture within it.
-  bool At(media::StreamTime now, ShownVobu *vobu, LONGLONG *time90k) const;
+  // false when there is none. *time90k is the program chain time of the picture within it.
+  bool At(media::StreamTime now, ShownVobu *vobu, media::Ticks90k *time90k) const;
 
 private:
   std::deque<ShownVobu> entries_;

@@ -94,9 +94,10 @@ TEST(DamagedIfo, TitleSetTablesThatWouldCrashTheLibrariesRefuseTheDisc) {
     std::string error;
     auto nav = NavSession::Open(sound.Path(), &error);
     ASSERT_NE(nav, nullptr) << error;
-    LONGLONG total = 0;
+    std::optional<media::Ticks90k> total;
     EXPECT_FALSE(nav->ChapterEnds(1, &total).empty());
-    EXPECT_GT(total, 0);
+    ASSERT_TRUE(total);
+    EXPECT_GT(total->ticks(), 0);
   }
 }
 
@@ -114,9 +115,9 @@ TEST(DamagedIfo, ChaptersThatLeadNowhereLeaveTheTitleWithoutTimes) {
   std::string error;
   auto nav = NavSession::Open(disc.Path(), &error);
   ASSERT_NE(nav, nullptr) << error;
-  LONGLONG total = 0;
+  std::optional<media::Ticks90k> total = media::Ticks90k(0);
   EXPECT_TRUE(nav->ChapterEnds(1, &total).empty());
-  EXPECT_EQ(total, -1);
+  EXPECT_FALSE(total); // unknown
 }
 
 // libdvdread leaves a chain it cannot read null, and libdvdnav plays a null chain as
@@ -165,9 +166,10 @@ TEST(DamagedIfo, UnreadableChainsThatPlaybackReachesRefuseTheDisc) {
     std::string error;
     auto nav = NavSession::Open(disc.Path(), &error);
     ASSERT_NE(nav, nullptr) << error;
-    LONGLONG total = 0;
+    std::optional<media::Ticks90k> total;
     EXPECT_FALSE(nav->ChapterEnds(1, &total).empty());
-    EXPECT_GT(total, 0);
+    ASSERT_TRUE(total);
+    EXPECT_GT(total->ticks(), 0);
   }
 }
 

@@ -96,11 +96,11 @@ TEST(Engine, ButtonsChaptersAndTime) {
     return mpeg;
   }, 5000)) << "no Italian MPEG audio format";
   ShownVobu v;
-  LONGLONG time = 0;
+  media::Ticks90k time;
   ASSERT_TRUE(WaitFor([&] { return r.engine.Shown(&v, &time); }, 5000));
   EXPECT_EQ(v.title, 1);
-  EXPECT_GE(time, 4 * 90000 - 9000);
-  EXPECT_LT(time, 8 * 90000);
+  EXPECT_GE(time.ticks(), 4 * 90000 - 9000);
+  EXPECT_LT(time.ticks(), 8 * 90000);
 }
 
 TEST(Engine, DamagedDiscStopsWithErrors) {

@@ -57,14 +57,14 @@ TEST(Timecode, BcdPackingPutsEachDigitInItsNibble) {
 
 TEST(Timecode, HmsfAndTicks) {
   EXPECT_EQ(PackHmsf({1, 2, 3, 4}), 0x04030201u);
-  DVD_HMSF_TIMECODE tc = TimecodeFrom90k(90000LL * 3723 + 45000, FrameRate::Fps25);
+  DVD_HMSF_TIMECODE tc = TimecodeFrom90k(media::Ticks90k(90000LL * 3723 + 45000), FrameRate::Fps25);
   EXPECT_EQ(tc.bHours, 1);
   EXPECT_EQ(tc.bMinutes, 2);
   EXPECT_EQ(tc.bSeconds, 3);
   EXPECT_EQ(tc.bFrames, 12);
-  EXPECT_EQ(TimecodeFrom90k(-5, FrameRate::Fps30).bSeconds, 0);
-  EXPECT_EQ(TimecodeFrom90k(90000LL * 3600 * 120, FrameRate::Fps30).bHours, 99);
-  EXPECT_EQ(TimecodeTo90k({0, 1, 2, 15}, FrameRate::Fps30), 62 * 90000LL + 45000);
+  EXPECT_EQ(TimecodeFrom90k(media::Ticks90k(-5), FrameRate::Fps30).bSeconds, 0);
+  EXPECT_EQ(TimecodeFrom90k(media::Ticks90k(90000LL * 3600 * 120), FrameRate::Fps30).bHours, 99);
+  EXPECT_EQ(TimecodeTo90k({0, 1, 2, 15}, FrameRate::Fps30).ticks(), 62 * 90000LL + 45000);
 }
 
 TEST(Languages, DiscCodesMapToIdentifiersWithEnglishNames) {
@@ -163,7 +163,7 @@ StateRecord SampleState() {
   s.chapter = 2;
   s.pgcn = 1;
   s.pgn = 2;
-  s.time90k = 6 * 90000 + 24000;
+  s.time90k = media::Ticks90k(6 * 90000 + 24000);
   s.pgcSector = 300;
   s.audio = 1;
   s.subpicture = 0x40;
@@ -179,7 +179,7 @@ TEST(StateRecord, RoundTripsAndRefusesDamage) {
   ASSERT_EQ(ParseState(bytes.data(), bytes.size(), &back), S_OK);
   EXPECT_EQ(back.discId, 0x0123456789ABCDEFull);
   EXPECT_EQ(back.chapter, 2);
-  EXPECT_EQ(back.time90k, 6 * 90000 + 24000);
+  EXPECT_EQ(back.time90k.ticks(), 6 * 90000 + 24000);
   EXPECT_EQ(back.audio, 1);
   EXPECT_EQ(back.subpicture, 0x40);
 
@@ -348,29 +348,29 @@ TEST(Timeline, ShownHistoryFollowsTheClock) {
   ShownHistory h;
   ShownVobu a;
   a.streamStart = T(10 * UNITS);
-  a.time90k = 90000;
-  a.duration90k = 45000;
+  a.time90k = media::Ticks90k(90000);
+  a.duration90k = media::Ticks90k(45000);
   a.title = 1;
   ShownVobu b = a;
   b.streamStart = T(10 * UNITS + UNITS / 2);
-  b.time90k = 135000;
+  b.time90k = media::Ticks90k(135000);
   h.Push(a);
   h.Push(b);
   ShownVobu v;
-  LONGLONG t = 0;
+  media::Ticks90k t;
   ASSERT_TRUE(h.At(T(9 * UNITS), &v, &t)); // before anything is shown: the first one
-  EXPECT_EQ(t, 90000);
+  EXPECT_EQ(t.ticks(), 90000);
   ASSERT_TRUE(h.At(T(10 * UNITS + UNITS / 4), &v, &t));
-  EXPECT_EQ(t, 90000 + 22500);
+  EXPECT_EQ(t.ticks(), 90000 + 22500);
   ASSERT_TRUE(h.At(T(20 * UNITS), &v, &t)); // the last picture stays: no time past its VOBU
-  EXPECT_EQ(t, 135000 + 45000);
+  EXPECT_EQ(t.ticks(), 135000 + 45000);
   // A VOBU mapped earlier replaces the later ones (the stream went back).
   ShownVobu c = a;
   c.streamStart = T(10 * UNITS + UNITS / 10);
-  c.time90k = 900000;
+  c.time90k = media::Ticks90k(900000);
   h.Push(c);
   ASSERT_TRUE(h.At(T(20 * UNITS), &v, &t));
-  EXPECT_EQ(v.time90k, 900000);
+  EXPECT_EQ(v.time90k.ticks(), 900000);
   h.Clear();
   EXPECT_FALSE(h.At(T(20 * UNITS), &v, &t));
 }
