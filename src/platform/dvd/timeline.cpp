@@ -41,8 +41,9 @@ bool ShownHistory::At(StreamTime now, ShownVobu *vobu, Ticks90k *time90k) const 
   for (const ShownVobu &e : entries_)
     if (e.streamStart <= now) best = &e;
   *vobu = *best;
+  // A damaged VOBU may end before it starts: no time before its start comes of it.
   Ticks90k into = now > best->streamStart ? media::ToTicks90k(now - best->streamStart) : Ticks90k();
-  into = std::min(into, best->duration90k);
+  into = std::clamp(into, Ticks90k(), std::max(best->duration90k, Ticks90k()));
   *time90k = best->time90k + into;
   return true;
 }

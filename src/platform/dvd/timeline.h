@@ -51,7 +51,8 @@ public:
   void Push(const ShownVobu &v);
   void Clear() { entries_.clear(); }
   // The VOBU on screen at `now` (the earliest one known when none has started yet);
-  // false when there is none. *time90k is the program chain time of the picture within it.
+  // false when there is none. *time90k is the program chain time of the picture within
+  // it, never before the VOBU's start nor past its end.
   bool At(media::StreamTime now, ShownVobu *vobu, media::Ticks90k *time90k) const;
 
 private:

@@ -210,6 +210,19 @@ TEST(StateRecord, RoundTripsAndRefusesDamage) {
   EXPECT_EQ(ParseState(b3.data(), b3.size(), &back), VFW_E_DVD_STATE_CORRUPT);
 }
 
+TEST(StateRecord, BytesStayThoseOfSavedBookmarks) {
+  // Bookmarks saved by earlier builds are read back: the record's bytes never change.
+  const std::vector<BYTE> saved = {
+      0x51, 0x44, 0x56, 0x53, 0x01, 0x00, 0x22, 0x00, 0xEF, 0xCD, 0xAB, 0x89, 0x67, 0x45, 0x23, 0x01,
+      0x04, 0x01, 0x02, 0x00, 0x01, 0x00, 0x02, 0x00, 0x20, 0x9B, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00,
+      0x2C, 0x01, 0x00, 0x00, 0x01, 0x40, 0x01, 0x0F, 0x00, 0x00, 0xDB, 0x73, 0x2A, 0x26};
+  EXPECT_EQ(SerializeState(SampleState()), saved);
+  StateRecord back;
+  ASSERT_EQ(ParseState(saved.data(), saved.size(), &back), S_OK);
+  EXPECT_EQ(back.time90k.ticks(), 6 * 90000 + 24000);
+  EXPECT_EQ(back.pgcSector, 300u);
+}
+
 namespace {
 // Builds a pack: MPEG-2 pack header, then the given PES packets, then padding.
 std::vector<BYTE> MakePack(const std::vector<std::vector<BYTE>> &packets) {
@@ -373,6 +386,25 @@ TEST(Timeline, ShownHistoryFollowsTheClock) {
   EXPECT_EQ(v.time90k.ticks(), 900000);
   h.Clear();
   EXPECT_FALSE(h.At(T(20 * UNITS), &v, &t));
+}
+
+TEST(Timeline, ShownTimeOfADamagedVobuStaysAtItsStart) {
+  // A navigation packet whose VOBU ends before it starts gives a negative duration: the
+  // picture's time is the VOBU's start, never earlier (a time before the chain's start
+  // made a bookmark that could not be read back).
+  ShownHistory h;
+  ShownVobu a;
+  a.streamStart = T(10 * UNITS);
+  a.time90k = media::Ticks90k(0);
+  a.duration90k = media::Pts90k(1000) - media::Pts90k(46000);
+  a.title = 1;
+  h.Push(a);
+  ShownVobu v;
+  media::Ticks90k t(-1);
+  ASSERT_TRUE(h.At(T(10 * UNITS + UNITS / 4), &v, &t));
+  EXPECT_EQ(t.ticks(), 0);
+  ASSERT_TRUE(h.At(T(9 * UNITS), &v, &t));
+  EXPECT_EQ(t.ticks(), 0);
 }
 
 TEST(RecentPackets, HandsOnAStreamFromThePacketInEffectAndForgetsWhatIsTooOld) {
