@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # side_by_side.sh BUILD_DIR [WIDTH HEIGHT]: authors a 60 s PAL 16:9 title at 8 Mbit/s
-# with AC-3 448 kbit/s (ffmpeg and dvdauthor, as the test fixtures do; chapters every
-# 10 s; rows 0..15 of every picture carry its frame number as the test discs' frame
-# code), then plays it with this player (player_bench: the real DVD graph in a
-# WIDTHxHEIGHT window, default 1024x576; launch_bench: the program's start-up to a
-# usable panel) and, where installed, VLC without interface, VLC with its Qt interface
-# and mpv, all with X11 output and a silent sound output, on the X display in DISPLAY
-# (Xvfb with a window manager: scripts/lib/display.sh). VLC refuses to run as root, so
-# it runs as nobody then. RUNS runs each (default 3); the table shows medians and our
-# ratios against each peer. The peers' first picture is read from their own logs (VLC:
-# its decoder's first picture, stamped as the line arrives; mpv: "first video frame
-# shown", on its own clock from its start).
+# with AC-3 448 kbit/s (bench_disc.sh: chapters every 10 s; rows 0..15 of every picture
+# carry its frame number as the test discs' frame code), then plays it with this
+# player (player_bench: the real DVD graph in a WIDTHxHEIGHT window, default
+# 1024x576; launch_bench: the program's start-up to a usable panel) and, where
+# installed, VLC without interface, VLC with its Qt interface and mpv, all with X11
+# output and a silent sound output, on the X display in DISPLAY (Xvfb with a window
+# manager: scripts/lib/display.sh). VLC refuses to run as root, so it runs as nobody
+# then. RUNS runs each (default 3); the table shows medians and our ratios against
+# each peer. The peers' first picture is read from their own logs (VLC: its decoder's
+# first picture, stamped as the line arrives; mpv: "first video frame shown", on its
+# own clock from its start).
 # PEERS=0 leaves the other players out; PLAY_SECONDS plays less than the whole title.
 # BUILD_DIR is a build configured with -DQDVD_BENCH=ON (player_bench and launch_bench built).
 set -euo pipefail
@@ -26,32 +26,7 @@ work=$(mktemp -d)
 chmod 755 "$work"
 trap 'rm -rf "$work"' EXIT
 
-disc=$build/bench/disc60coded
-if [ ! -f "$disc/VIDEO_TS/VIDEO_TS.IFO" ]; then
-  # The frame code: a black band, a white and a black marker, 16 bits of n (MSB first).
-  {
-    printf 'format=yuv420p,drawbox=x=0:y=0:w=720:h=16:color=black:t=fill,'
-    printf 'drawbox=x=640:y=0:w=40:h=16:color=white:t=fill'
-    for i in $(seq 0 15); do
-      printf ",drawbox=x=%d:y=0:w=40:h=16:color=white:t=fill:enable='mod(floor(n/%d),2)'" $((40 * i)) $((1 << (15 - i)))
-    done
-    echo
-  } >"$work/code.filt"
-  ffmpeg -hide_banner -nostdin -loglevel error -y \
-    -f lavfi -i "testsrc2=size=720x576:rate=25" -f lavfi -i "sine=frequency=440:sample_rate=48000" \
-    -filter_script:v "$work/code.filt" \
-    -t $seconds -target pal-dvd -aspect 16:9 -b:v 8000k -maxrate 9000k -bufsize 1835k \
-    -c:a ac3 -b:a 448k -ac 2 "$work/title.mpg"
-  cat >"$work/dvd.xml" <<EOF
-<dvdauthor><vmgm/><titleset><titles>
-  <video format="pal" aspect="16:9" widescreen="nopanscan"/>
-  <pgc><vob file="$work/title.mpg" chapters="0,0:10,0:20,0:30,0:40,0:50"/></pgc>
-</titles></titleset></dvdauthor>
-EOF
-  rm -rf "$disc"
-  VIDEO_FORMAT=PAL dvdauthor -o "$disc" -x "$work/dvd.xml" >/dev/null 2>&1
-  VIDEO_FORMAT=PAL dvdauthor -o "$disc" -T >/dev/null 2>&1
-fi
+disc=$("$(dirname "$0")/bench_disc.sh" "$build" progressive)
 
 median() { sort -g | awk '{v[NR]=$1} END {print (NR ? v[int((NR+1)/2)] : "-")}'; }
 field() { sed -nE "s/.*$1=([0-9.]+).*/\1/p"; }
