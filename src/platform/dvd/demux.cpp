@@ -1,5 +1,7 @@
 #include "dvd/demux.h"
 
+#include <cstring>
+
 namespace dvd {
 namespace {
 
@@ -9,11 +11,18 @@ media::Pts90k ReadTimestamp(const BYTE *p) {
          (static_cast<LONGLONG>(p[2] & 0xFE) << 14) | (static_cast<LONGLONG>(p[3]) << 7) | (p[4] >> 1));
 }
 
-// Looks for a sequence header, a group start or an I-picture start code.
+// Looks for a sequence header, a group start or an I-picture start code. Every video
+// pack goes through here: the 0x01 of each start code is found with memchr, which
+// goes through the pack many bytes at a time.
 bool HasKeyFrameStart(const BYTE *p, std::size_t n) {
-  for (std::size_t i = 0; i + 3 < n; ++i) {
-    if (p[i] != 0 || p[i + 1] != 0 || p[i + 2] != 1) continue;
-    BYTE code = p[i + 3];
+  if (n < 4) return false;
+  const BYTE *end = p + n - 1; // the last byte a start code's value may be in
+  for (const BYTE *one = p + 2; one < end; ++one) {
+    one = static_cast<const BYTE *>(std::memchr(one, 1, static_cast<std::size_t>(end - one)));
+    if (!one) return false;
+    if (one[-1] != 0 || one[-2] != 0) continue;
+    const std::size_t i = static_cast<std::size_t>(one - 2 - p);
+    const BYTE code = p[i + 3];
     if (code == 0xB3 || code == 0xB8) return true;
     if (code == 0x00 && i + 5 < n && ((p[i + 5] >> 3) & 0x7) == 1) return true;
   }

@@ -287,6 +287,28 @@ TEST(Demux, SplitsPrivateStreamsAndStripsTheirHeaders) {
   EXPECT_EQ(out[4].number, 1);
 }
 
+TEST(Demux, FindsKeyFrameStartsAnywhereInAVideoPayload) {
+  auto keyFrame = [](const std::vector<BYTE> &body) {
+    auto pack = MakePack({Pes(0xE0, body)});
+    PesPacket out[2];
+    return DemuxPack(pack.data(), pack.size(), out, 2) == 1 && out[0].startsKeyFrame;
+  };
+  std::vector<BYTE> slice(300, 0x55);
+  auto with = [&](std::vector<BYTE> tail) {
+    std::vector<BYTE> b = slice;
+    b.insert(b.end(), tail.begin(), tail.end());
+    return b;
+  };
+  EXPECT_TRUE(keyFrame({0, 0, 1, 0xB3}));             // sequence header at the start
+  EXPECT_TRUE(keyFrame(with({0, 0, 0, 1, 0xB8})));    // a group after a longer run of zeros
+  EXPECT_TRUE(keyFrame(with({0, 0, 1, 0, 0, 1 << 3}))); // an I-picture, the last bytes
+  EXPECT_FALSE(keyFrame(with({0, 0, 1, 0, 0, 2 << 3}))); // a P-picture
+  EXPECT_FALSE(keyFrame(with({0, 0, 1, 0, 0x08})));     // a picture header cut before its type
+  EXPECT_FALSE(keyFrame(with({0, 1, 0xB3, 0, 0, 1})));  // one zero is no start code; nor is a code without its value
+  EXPECT_FALSE(keyFrame(with({1, 1, 0, 0, 1, 0x01})));  // a slice
+  EXPECT_FALSE(keyFrame(slice));
+}
+
 TEST(Demux, RefusesMalformedPacks) {
   PesPacket out[8];
   auto good = MakePack({Pes(0xE0, {1, 2, 3})});
