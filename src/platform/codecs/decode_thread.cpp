@@ -32,7 +32,13 @@ DecodeThread::~DecodeThread() {
   }
   wake_.notify_all();
   space_.notify_all();
+  room_.notify_all();
   thread_.join();
+}
+
+void DecodeThread::NotifyRoom() {
+  // With more than one pusher (or one whose sample is not known), any may go on.
+  if (pushWaiters_ > 0 && (pushWaiters_ > 1 || !waiting_ || Fits(*waiting_))) room_.notify_all();
 }
 
 void DecodeThread::Release(Item &item) {
@@ -47,13 +53,12 @@ void DecodeThread::DropQueued() {
 }
 
 media::StreamTime DecodeThread::Span() const {
-  const Item *first = nullptr, *last = nullptr;
-  for (const Item &item : queue_) {
-    if (!item.hasTime) continue;
-    if (!first) first = &item;
-    last = &item;
-  }
-  return first ? last->start - first->start : media::StreamTime();
+  // From both ends: a timed sample comes every few packs, so neither search goes far
+  // (the queue may hold thousands, and this runs at every push).
+  auto first = std::find_if(queue_.begin(), queue_.end(), [](const Item &i) { return i.hasTime; });
+  if (first == queue_.end()) return media::StreamTime();
+  auto last = std::find_if(queue_.rbegin(), queue_.rend(), [](const Item &i) { return i.hasTime; });
+  return last->start - first->start;
 }
 
 bool DecodeThread::Fits(const Item &item) const {
@@ -84,7 +89,11 @@ HRESULT DecodeThread::Push(IMediaSample *sample) {
   item.start = media::StreamTime(start);
   std::unique_lock guard(lock_);
   const std::uint64_t generation = generation_;
-  space_.wait(guard, [&] { return quit_ || flushing_ || generation_ != generation || Fits(item); });
+  ++pushWaiters_;
+  waiting_ = &item;
+  room_.wait(guard, [&] { return quit_ || flushing_ || generation_ != generation || Fits(item); });
+  if (waiting_ == &item) waiting_ = nullptr;
+  --pushWaiters_;
   if (quit_ || flushing_ || generation_ != generation) return S_FALSE;
   item.generation = generation;
   sample->AddRef();
@@ -118,6 +127,7 @@ void DecodeThread::BeginFlush() {
     DropQueued();
   }
   space_.notify_all();
+  room_.notify_all();
 }
 
 void DecodeThread::EndFlush() {
@@ -132,6 +142,7 @@ bool DecodeThread::Stop() {
   ++generation_;
   DropQueued();
   space_.notify_all();
+  room_.notify_all();
   if (std::this_thread::get_id() == thread_.get_id()) return false;
   // Bounded, so that a hand-off that is never refused cannot hang the stop.
   if (space_.wait_for(guard, kStopWait, [&] { return quit_ || !busy_ || handling_ == generation_; })) return true;
@@ -170,6 +181,7 @@ void DecodeThread::Loop() {
     busy_ = true;
     handling_ = item.generation;
     space_.notify_all();
+    NotifyRoom();
     guard.unlock();
     if (item.generation == Generation()) {
       switch (item.kind) {
@@ -189,6 +201,7 @@ void DecodeThread::Loop() {
     busy_ = false;
     if (item.kind == Kind::Drain) doneTicket_ = std::max(doneTicket_, item.ticket);
     space_.notify_all();
+    NotifyRoom();
   }
 }
 

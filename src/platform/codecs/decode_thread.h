@@ -95,13 +95,20 @@ private:
   void Enqueue(Item item);           // lock held
   void DropQueued();                 // lock held
   void Release(Item &item);
+  void NotifyRoom(); // lock held
 
   Limits limits_;
   Handlers handlers_;
   std::string name_;
   std::mutex lock_;
   std::condition_variable wake_;  // the thread: work or quit
-  std::condition_variable space_; // the pusher: room, done drains, flushes
+  std::condition_variable space_; // done drains, flushes, stops
+  // The pusher: its sample fits, or a flush, stop or quit. Apart from space_, so that a
+  // pusher waiting on a full queue is woken when its sample fits, not at every item
+  // the thread takes (tens of wake-ups for each picture).
+  std::condition_variable room_;
+  const Item *waiting_ = nullptr; // what a pusher waits to queue
+  int pushWaiters_ = 0;
   std::deque<Item> queue_;
   std::size_t bytes_ = 0;
   std::uint64_t generation_ = 0;
