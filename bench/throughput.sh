@@ -23,22 +23,22 @@ pass() {
     /^"BM_/ { n = $1; gsub(/"|\/.*/, "", n); print n, $col["pictures"], $col["pictures_per_cpu_s"], $col["switches"] }'
 }
 
-printf '| title | pictures | bare loop, pictures per CPU s | ours, pictures per CPU s | ours / bare | thread switches, bare / ours |\n'
+printf '| title | pictures, bare / ours | bare loop, pictures per CPU s | ours, pictures per CPU s | ours / bare | thread switches, bare / ours |\n'
 printf '|---|---|---|---|---|---|\n'
 for kind in progressive interlaced; do
   disc=$("$here/bench_disc.sh" "$build" "$kind")
-  bare=() ours=() pics=() bsw=() osw=()
+  bare=() ours=() pics=() opics=() bsw=() osw=()
   for _ in $(seq "$runs"); do
     while read -r name p rate sw; do
       case $name in
         BM_BareLoop) bare+=("$rate") pics+=("$p") bsw+=("$sw") ;;
-        BM_OurPath) ours+=("$rate") osw+=("$sw") ;;
+        BM_OurPath) ours+=("$rate") opics+=("$p") osw+=("$sw") ;;
       esac
     done < <(pass "$disc")
   done
   [ ${#bare[@]} -gt 0 ] && [ ${#ours[@]} -gt 0 ] || { echo "no figures for $disc" >&2; exit 1; }
   m() { printf '%s\n' "$@" | median; }
   b=$(m "${bare[@]}") o=$(m "${ours[@]}")
-  printf '| 60 s PAL 8 Mbit/s, %s | %s | %.0f | %.0f | %.2f | %s / %s |\n' "$kind" "$(m "${pics[@]}")" "$b" "$o" \
+  printf '| 60 s PAL 8 Mbit/s, %s | %s / %s | %.0f | %.0f | %.2f | %s / %s |\n' "$kind" "$(m "${pics[@]}")" "$(m "${opics[@]}")" "$b" "$o" \
     "$(awk -v o="$o" -v b="$b" 'BEGIN{print o/b}')" "$(m "${bsw[@]}")" "$(m "${osw[@]}")"
 done
