@@ -34,7 +34,7 @@ HRESULT TracedFilter::put_Volume(LONG volume) {
   return S_OK;
 }
 
-HRESULT TracedFilter::OnRun(REFERENCE_TIME) {
+HRESULT TracedFilter::OnRun(media::StreamTime) {
   if (kind_ == kAudio) trace_->push_back(name_ + " runs");
   return S_OK;
 }

@@ -32,7 +32,7 @@ public:
   std::vector<LONG> volumes;
 
 protected:
-  HRESULT OnRun(REFERENCE_TIME start) override;
+  HRESULT OnRun(media::StreamTime start) override;
   HRESULT QueryExtraInterface(REFIID iid, void **object) override;
 
 private:

@@ -34,7 +34,7 @@ HRESULT DecoderInputPin::OnEndFlush() {
   return decoder_->Output().DeliverEndFlush();
 }
 
-HRESULT DecoderInputPin::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+HRESULT DecoderInputPin::OnNewSegment(media::StreamTime start, media::StreamTime stop, double rate) {
   return decoder_->Output().DeliverNewSegment(start, stop, rate);
 }
 

@@ -39,7 +39,7 @@ protected:
   HRESULT OnEndOfStream() override;
   HRESULT OnBeginFlush() override;
   HRESULT OnEndFlush() override;
-  HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+  HRESULT OnNewSegment(media::StreamTime start, media::StreamTime stop, double rate) override;
 
 private:
   DecoderInput *decoder_;

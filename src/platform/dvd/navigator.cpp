@@ -164,7 +164,7 @@ HRESULT Navigator::OnPause(FILTER_STATE from) {
   return S_OK;
 }
 
-HRESULT Navigator::OnRun(REFERENCE_TIME) {
+HRESULT Navigator::OnRun(media::StreamTime) {
   {
     std::lock_guard g(clockLock_);
     runWall_ = std::chrono::steady_clock::now();
@@ -227,7 +227,7 @@ void Navigator::Flush() {
     if (!p->IsConnected()) continue;
     p->DeliverBeginFlush();
     p->DeliverEndFlush();
-    p->DeliverNewSegment(0, std::numeric_limits<REFERENCE_TIME>::max(), 1.0);
+    p->DeliverNewSegment(media::StreamTime(), media::StreamTime(std::numeric_limits<REFERENCE_TIME>::max()), 1.0);
   }
 }
 
@@ -236,7 +236,7 @@ void Navigator::FlushStream(StreamKind kind) {
   if (!p.IsConnected()) return;
   p.DeliverBeginFlush();
   p.DeliverEndFlush();
-  p.DeliverNewSegment(0, std::numeric_limits<REFERENCE_TIME>::max(), 1.0);
+  p.DeliverNewSegment(media::StreamTime(), media::StreamTime(std::numeric_limits<REFERENCE_TIME>::max()), 1.0);
 }
 
 void Navigator::EndOfStream() {
@@ -287,12 +287,8 @@ bool Navigator::Shown(media::StreamTime *start) {
 
 bool Navigator::Now(media::StreamTime *now) {
   if (State() != State_Running) return false;
-  REFERENCE_TIME t = 0;
-  HRESULT hr = StreamTime(&t);
-  if (SUCCEEDED(hr)) {
-    *now = media::StreamTime(t);
-    return true;
-  }
+  HRESULT hr = StreamTime(now);
+  if (SUCCEEDED(hr)) return true;
   if (hr != VFW_E_NO_CLOCK) return false;
   // No clock in the graph: the wall clock since Run paces the streams.
   std::lock_guard g(clockLock_);

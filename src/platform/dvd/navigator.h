@@ -137,7 +137,7 @@ public:
 protected:
   HRESULT OnStop() override;
   HRESULT OnPause(FILTER_STATE from) override;
-  HRESULT OnRun(REFERENCE_TIME start) override;
+  HRESULT OnRun(media::StreamTime start) override;
   HRESULT QueryExtraInterface(REFIID iid, void **object) override;
 
 private:

@@ -79,10 +79,10 @@ HRESULT BaseFilter::Run(REFERENCE_TIME start) {
   }
   {
     std::lock_guard guard(lock_);
-    start_ = start;
+    start_ = media::StreamTime(start);
   }
   state_ = State_Running;
-  HRESULT hr = OnRun(start);
+  HRESULT hr = OnRun(media::StreamTime(start));
   if (FAILED(hr)) state_ = State_Paused;
   return hr;
 }
@@ -112,9 +112,9 @@ void BaseFilter::StateSettled() {
 
 HRESULT BaseFilter::OnStop() { return S_OK; }
 HRESULT BaseFilter::OnPause(FILTER_STATE) { return S_OK; }
-HRESULT BaseFilter::OnRun(REFERENCE_TIME) { return S_OK; }
+HRESULT BaseFilter::OnRun(media::StreamTime) { return S_OK; }
 
-REFERENCE_TIME BaseFilter::StartTime() const {
+media::StreamTime BaseFilter::StartTime() const {
   std::lock_guard guard(lock_);
   return start_;
 }
@@ -139,10 +139,10 @@ ComPtr<IReferenceClock> BaseFilter::Clock() const {
   return clock_;
 }
 
-HRESULT BaseFilter::StreamTime(REFERENCE_TIME *time) const {
+HRESULT BaseFilter::StreamTime(media::StreamTime *time) const {
   if (!time) return E_POINTER;
   ComPtr<IReferenceClock> clock;
-  REFERENCE_TIME start;
+  media::StreamTime start;
   {
     std::lock_guard guard(lock_);
     clock = clock_;
@@ -153,7 +153,7 @@ HRESULT BaseFilter::StreamTime(REFERENCE_TIME *time) const {
   REFERENCE_TIME now = 0;
   HRESULT hr = clock->GetTime(&now);
   if (FAILED(hr)) return hr;
-  *time = now - start;
+  *time = media::StreamTime(now) - start;
   return S_OK;
 }
 

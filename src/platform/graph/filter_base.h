@@ -32,6 +32,7 @@
 // filter, then the graph's event queue.
 #pragma once
 
+#include "com/media_time.h"
 #include "graph/media_sample.h"
 #include "graph/media_type.h"
 #include "graph/pin_base.h"
@@ -70,11 +71,11 @@ public:
 
   // Thread-safe accessors.
   FILTER_STATE State() const { return state_.load(); }
-  REFERENCE_TIME StartTime() const;              // the start given to Run
+  media::StreamTime StartTime() const;           // the start given to Run
   ComPtr<IReferenceClock> Clock() const;
   // Clock time minus start time: VFW_E_NO_CLOCK without a clock, VFW_E_NOT_RUNNING
   // unless running.
-  HRESULT StreamTime(REFERENCE_TIME *time) const;
+  HRESULT StreamTime(media::StreamTime *time) const;
   IFilterGraph *Graph() const;                   // null when not in a graph
   std::u16string Name() const;                   // the name given by the graph
   const CLSID &ClassId() const { return clsid_; }
@@ -91,7 +92,7 @@ protected:
   // State hooks (see above). OnPause gets the state it leaves (Stopped or Running).
   virtual HRESULT OnStop();
   virtual HRESULT OnPause(FILTER_STATE from);
-  virtual HRESULT OnRun(REFERENCE_TIME start);
+  virtual HRESULT OnRun(media::StreamTime start);
   // True while the filter has not finished its last transition (e.g. a renderer
   // paused without a first sample).
   virtual bool TransitionPending();
@@ -120,7 +121,7 @@ private:
   std::condition_variable settled_;
   std::atomic<FILTER_STATE> state_{State_Stopped};
   std::atomic<unsigned> pinVersion_{0};
-  REFERENCE_TIME start_ = 0;
+  media::StreamTime start_;
   ComPtr<IReferenceClock> clock_;
   IFilterGraph *graph_ = nullptr;               // plain: the graph owns us
   IMediaEventSink *sink_ = nullptr;             // plain, same lifetime as graph_

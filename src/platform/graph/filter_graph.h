@@ -75,6 +75,7 @@
 // filter locks, event queue.
 #pragma once
 
+#include "com/media_time.h"
 #include "dshow/control.h"
 #include "graph/event_queue.h"
 #include "graph/graph_log.h"
@@ -186,14 +187,14 @@ private:
   void DisconnectPins(IBaseFilter *filter);
   HRESULT PauseLocked();
   HRESULT StopLocked();
-  HRESULT RunLocked(const REFERENCE_TIME *start); // null: from the clock
+  HRESULT RunLocked(media::MaybeStreamTime start); // none: from the clock
   void MoveAll(FILTER_STATE state);               // back to a state, results ignored
   HRESULT SettledResult(DWORD msTimeout);         // S_OK or VFW_S_STATE_INTERMEDIATE
   HRESULT RenderPin(IPin *out, int depth);
   HRESULT RenderOutputs(IBaseFilter *filter, int depth);
   void ChooseClock();
   void DistributeClock(ComPtr<IReferenceClock> clock);
-  REFERENCE_TIME ClockNow();
+  media::StreamTime ClockNow();
   std::vector<const void *> Renderers();
   std::string Describe(IPin *pin);
 
@@ -207,8 +208,8 @@ private:
   ComPtr<IReferenceClock> clock_;
   ComPtr<IReferenceClock> systemClock_;
   bool clockChosen_ = false;         // SetSyncSource was called: keep that clock
-  REFERENCE_TIME start_ = 0;         // start time of the last Run
-  REFERENCE_TIME position_ = 0;      // stream time reached at the last Pause
+  media::StreamTime start_;          // start time of the last Run
+  media::StreamTime position_;       // stream time reached at the last Pause
   ComPtr<IUnknown> site_;
   bool aborted_ = false;
   EventQueue events_;

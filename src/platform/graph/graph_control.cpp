@@ -15,7 +15,7 @@ namespace graph {
 
 namespace {
 
-constexpr REFERENCE_TIME kRunLatency = 10 * MILLISECONDS;
+constexpr media::StreamTime kRunLatency = media::StreamTime::Milliseconds(10);
 
 const char *StateName(FILTER_STATE s) {
   switch (s) {
@@ -30,10 +30,10 @@ const char *StateName(FILTER_STATE s) {
 
 // --- Clock -------------------------------------------------------------------------
 
-REFERENCE_TIME FilterGraph::ClockNow() {
+media::StreamTime FilterGraph::ClockNow() {
   REFERENCE_TIME now = 0;
   if (clock_) clock_->GetTime(&now);
-  return now;
+  return media::StreamTime(now);
 }
 
 void FilterGraph::DistributeClock(ComPtr<IReferenceClock> clock) {
@@ -131,7 +131,7 @@ void FilterGraph::MoveAll(FILTER_STATE state) {
   for (const ComPtr<IBaseFilter> &f : DownstreamFirst()) {
     if (state == State_Stopped) f->Stop();
     else if (state == State_Paused) f->Pause();
-    else f->Run(start_);
+    else f->Run(start_.ticks());
   }
   if (state == State_Stopped) events_.EndStream();
 }
@@ -141,10 +141,10 @@ HRESULT FilterGraph::PauseLocked() {
   if (before == State_Paused) return SettledResult(0);
   if (before == State_Stopped) {
     if (!clockChosen_) ChooseClock();
-    position_ = 0;
+    position_ = media::StreamTime();
     events_.StartStream(Renderers());
   } else {
-    position_ = clock_ ? std::max<REFERENCE_TIME>(0, ClockNow() - start_) : 0;
+    position_ = clock_ ? std::max(media::StreamTime(), ClockNow() - start_) : media::StreamTime();
   }
   for (const ComPtr<IBaseFilter> &f : DownstreamFirst()) {
     HRESULT hr = f->Pause();
@@ -160,16 +160,16 @@ HRESULT FilterGraph::PauseLocked() {
   return hr;
 }
 
-HRESULT FilterGraph::RunLocked(const REFERENCE_TIME *start) {
+HRESULT FilterGraph::RunLocked(media::MaybeStreamTime start) {
   FILTER_STATE before = state_;
   if (before == State_Running) return SettledResult(0);
   if (before == State_Stopped) {
     HRESULT hr = PauseLocked();
     if (FAILED(hr)) return hr;
   }
-  REFERENCE_TIME t = start ? *start : clock_ ? ClockNow() + kRunLatency - position_ : 0;
+  media::StreamTime t = start ? *start : clock_ ? ClockNow() + kRunLatency - position_ : media::StreamTime();
   for (const ComPtr<IBaseFilter> &f : DownstreamFirst()) {
-    HRESULT hr = f->Run(t);
+    HRESULT hr = f->Run(t.ticks());
     if (FAILED(hr)) {
       MoveAll(before);
       state_ = before;
@@ -191,7 +191,7 @@ HRESULT FilterGraph::StopLocked() {
     if (FAILED(hr) && SUCCEEDED(result)) result = hr;
   }
   state_ = State_Stopped;
-  position_ = 0;
+  position_ = media::StreamTime();
   events_.EndStream();
   log_.Line("Stopped: " + HResultText(result));
   return result;
@@ -199,14 +199,14 @@ HRESULT FilterGraph::StopLocked() {
 
 HRESULT FilterGraph::Run() {
   std::lock_guard guard(lock_);
-  HRESULT hr = RunLocked(nullptr);
+  HRESULT hr = RunLocked(std::nullopt);
   qCDebug(lcGraph, "run: %08x", unsigned(hr));
   return hr == VFW_S_STATE_INTERMEDIATE ? S_FALSE : hr;
 }
 
 HRESULT FilterGraph::Run(REFERENCE_TIME start) {
   std::lock_guard guard(lock_);
-  HRESULT hr = RunLocked(&start);
+  HRESULT hr = RunLocked(media::StreamTime(start));
   return hr == VFW_S_STATE_INTERMEDIATE ? S_FALSE : hr;
 }
 

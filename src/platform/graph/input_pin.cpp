@@ -67,7 +67,7 @@ HRESULT InputPin::EndFlush() {
 
 HRESULT InputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
   if (!IsConnected()) return VFW_E_NOT_CONNECTED;
-  return OnNewSegment(start, stop, rate);
+  return OnNewSegment(media::StreamTime(start), media::StreamTime(stop), rate);
 }
 
 HRESULT InputPin::Inactive() {
@@ -79,6 +79,6 @@ HRESULT InputPin::Inactive() {
 HRESULT InputPin::OnEndOfStream() { return S_OK; }
 HRESULT InputPin::OnBeginFlush() { return S_OK; }
 HRESULT InputPin::OnEndFlush() { return S_OK; }
-HRESULT InputPin::OnNewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
+HRESULT InputPin::OnNewSegment(media::StreamTime, media::StreamTime, double) { return S_OK; }
 
 } // namespace graph

@@ -44,12 +44,12 @@ LONG MediaSample::GetSize() { return static_cast<LONG>(buffer_.size()); }
 HRESULT MediaSample::GetTime(REFERENCE_TIME *start, REFERENCE_TIME *end) {
   if (!start || !end) return E_POINTER;
   if (!start_) return VFW_E_SAMPLE_TIME_NOT_SET;
-  *start = *start_;
+  *start = start_->ticks();
   if (!stop_) {
-    *end = *start_ + 1;
+    *end = start_->ticks() + 1;
     return VFW_S_NO_STOP_TIME;
   }
-  *end = *stop_;
+  *end = stop_->ticks();
   return S_OK;
 }
 
@@ -59,8 +59,8 @@ HRESULT MediaSample::SetTime(const REFERENCE_TIME *start, const REFERENCE_TIME *
     stop_.reset();
     return S_OK;
   }
-  start_ = *start;
-  if (end) stop_ = *end;
+  start_ = media::StreamTime(*start);
+  if (end) stop_ = media::StreamTime(*end);
   else stop_.reset();
   return S_OK;
 }

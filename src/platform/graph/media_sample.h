@@ -5,6 +5,7 @@
 // A sample is used by one thread at a time: it has no lock of its own.
 #pragma once
 
+#include "com/media_time.h"
 #include "graph/media_type.h"
 
 #include <memory>
@@ -53,7 +54,7 @@ private:
 
   std::vector<BYTE> buffer_;
   LONG actual_ = 0;
-  std::optional<REFERENCE_TIME> start_, stop_;
+  media::MaybeStreamTime start_, stop_;
   std::optional<LONGLONG> mediaStart_, mediaStop_;
   bool sync_ = false, preroll_ = false, discontinuity_ = false;
   std::unique_ptr<MediaType> typeChange_;

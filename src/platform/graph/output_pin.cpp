@@ -36,9 +36,9 @@ HRESULT OutputPin::DeliverEndFlush() {
   return peer ? peer->EndFlush() : VFW_E_NOT_CONNECTED;
 }
 
-HRESULT OutputPin::DeliverNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+HRESULT OutputPin::DeliverNewSegment(media::StreamTime start, media::StreamTime stop, double rate) {
   ComPtr<IPin> peer = Peer();
-  return peer ? peer->NewSegment(start, stop, rate) : VFW_E_NOT_CONNECTED;
+  return peer ? peer->NewSegment(start.ticks(), stop.ticks(), rate) : VFW_E_NOT_CONNECTED;
 }
 
 } // namespace graph

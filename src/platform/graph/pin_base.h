@@ -22,6 +22,7 @@
 // take the filter lock while calling into another filter.
 #pragma once
 
+#include "com/media_time.h"
 #include "graph/media_sample.h"
 #include "graph/media_type.h"
 
@@ -144,7 +145,7 @@ protected:
   virtual HRESULT OnEndOfStream();                // default S_OK
   virtual HRESULT OnBeginFlush();                 // must unblock a waiting Receive
   virtual HRESULT OnEndFlush();
-  virtual HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate);
+  virtual HRESULT OnNewSegment(media::StreamTime start, media::StreamTime stop, double rate);
 
 private:
   HRESULT CheckStreaming() const;
@@ -172,7 +173,7 @@ public:
   HRESULT DeliverEndOfStream();
   HRESULT DeliverBeginFlush();
   HRESULT DeliverEndFlush();
-  HRESULT DeliverNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate);
+  HRESULT DeliverNewSegment(media::StreamTime start, media::StreamTime stop, double rate);
 
 private:
   ComPtr<IMemInputPin> Transport() const;

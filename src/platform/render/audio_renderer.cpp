@@ -108,8 +108,8 @@ HRESULT AudioRenderer::OnPause(FILTER_STATE) {
   return S_OK;
 }
 
-HRESULT AudioRenderer::OnRun(REFERENCE_TIME start) {
-  sink_.Run(media::StreamTime(start));
+HRESULT AudioRenderer::OnRun(media::StreamTime start) {
+  sink_.Run(start);
   return S_OK;
 }
 

@@ -63,7 +63,7 @@ private:
   ~AudioRenderer() override;
   HRESULT OnStop() override;
   HRESULT OnPause(FILTER_STATE from) override;
-  HRESULT OnRun(REFERENCE_TIME start) override;
+  HRESULT OnRun(media::StreamTime start) override;
   bool TransitionPending() override;
 
   AudioSink sink_;

@@ -95,7 +95,12 @@ void VideoRendererBase::BeginFlush() {
 void VideoRendererBase::ShutDownPresenter() { presenter_.reset(); }
 
 void VideoRendererBase::ConnectSurface(VideoWidget *surface) {
-  surface->streamTime = [this](REFERENCE_TIME *t) { return SUCCEEDED(StreamTime(t)); };
+  surface->streamTime = [this](REFERENCE_TIME *t) {
+    media::StreamTime now;
+    if (FAILED(StreamTime(&now))) return false;
+    *t = now.ticks();
+    return true;
+  };
   surface->onPresented = [this](const PresentedFrame &shown) {
     if (presented_) presented_(shown);
   };
@@ -200,8 +205,8 @@ HRESULT VideoRendererBase::OnPause(FILTER_STATE) {
   return S_OK;
 }
 
-HRESULT VideoRendererBase::OnRun(REFERENCE_TIME start) {
-  presenter_->Run(media::StreamTime(start), Clock().Get());
+HRESULT VideoRendererBase::OnRun(media::StreamTime start) {
+  presenter_->Run(start, Clock().Get());
   return S_OK;
 }
 

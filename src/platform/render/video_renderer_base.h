@@ -91,7 +91,7 @@ protected:
 
   HRESULT OnStop() override;
   HRESULT OnPause(FILTER_STATE from) override;
-  HRESULT OnRun(REFERENCE_TIME start) override;
+  HRESULT OnRun(media::StreamTime start) override;
   bool TransitionPending() override;
 
 private:

@@ -207,7 +207,7 @@ TEST(Filter, HooksRunInOrderAndFailuresRestoreTheState) {
   IBaseFilter *f = F(sink);
   EXPECT_EQ(f->Run(1234), S_OK); // from Stopped: pause first
   EXPECT_EQ(sink->lastStart, 1234);
-  EXPECT_EQ(sink->StartTime(), 1234);
+  EXPECT_EQ(sink->StartTime().ticks(), 1234);
   EXPECT_EQ(f->Run(99), S_OK);   // already running: nothing happens
   EXPECT_EQ(f->Stop(), S_OK);
   EXPECT_EQ(log.Lines(), (std::vector<std::string>{"Sink:Pause", "Sink:Run", "Sink:Stop"}));
@@ -260,7 +260,7 @@ TEST(Filter, InterfacesInfoAndEvents) {
   EXPECT_EQ(control->NotifyEvent(EC_COMPLETE, 0, 0), S_FALSE);
 
   auto sink = TestSink::Create();
-  REFERENCE_TIME t;
+  media::StreamTime t;
   EXPECT_EQ(sink->StreamTime(&t), VFW_E_NO_CLOCK);
 }
 

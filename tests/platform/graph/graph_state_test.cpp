@@ -112,9 +112,9 @@ TEST(GraphState, RunUsesTheGraphClockAndPauseKeepsThePosition) {
   clock->now = clock->now + 5 * UNITS;
   ASSERT_EQ(c.control->Run(), S_OK);
   EXPECT_EQ(clock->now - c.sink->lastStart, 3 * UNITS - 10 * MILLISECONDS);
-  REFERENCE_TIME streamTime = 0;
+  media::StreamTime streamTime;
   ASSERT_EQ(c.sink->StreamTime(&streamTime), S_OK);
-  EXPECT_EQ(streamTime, 3 * UNITS - 10 * MILLISECONDS);
+  EXPECT_EQ(streamTime.ticks(), 3 * UNITS - 10 * MILLISECONDS);
 
   // Stop starts the stream again from zero.
   c.control->Stop();

@@ -43,9 +43,9 @@ HRESULT TestFilterBase::OnPause(FILTER_STATE) {
   return behaviour.pauseResult;
 }
 
-HRESULT TestFilterBase::OnRun(REFERENCE_TIME start) {
+HRESULT TestFilterBase::OnRun(media::StreamTime start) {
   Record("Run");
-  lastStart = start;
+  lastStart = start.ticks();
   return behaviour.runResult;
 }
 
@@ -113,7 +113,7 @@ HRESULT TestSource::OnPause(FILTER_STATE from) {
   return TestFilterBase::OnPause(from);
 }
 
-HRESULT TestSource::OnRun(REFERENCE_TIME start) {
+HRESULT TestSource::OnRun(media::StreamTime start) {
   HRESULT hr = TestFilterBase::OnRun(start);
   if (FAILED(hr)) return hr;
   thread_ = std::thread([this] {

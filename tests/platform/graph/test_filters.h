@@ -46,7 +46,7 @@ protected:
   explicit TestFilterBase(std::u16string name) : FilterImpl(CLSID_TestFilter, name), label_(std::move(name)) {}
   HRESULT OnStop() override;
   HRESULT OnPause(FILTER_STATE from) override;
-  HRESULT OnRun(REFERENCE_TIME start) override;
+  HRESULT OnRun(media::StreamTime start) override;
   bool TransitionPending() override { return behaviour.pending.load(); }
   void Record(const char *hook);
 
@@ -79,7 +79,7 @@ public:
 protected:
   HRESULT OnStop() override;
   HRESULT OnPause(FILTER_STATE from) override;
-  HRESULT OnRun(REFERENCE_TIME start) override;
+  HRESULT OnRun(media::StreamTime start) override;
 
 private:
   TestSource(std::u16string name, int limit, int periodMs);

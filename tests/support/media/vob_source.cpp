@@ -130,7 +130,7 @@ void VobSource::Stream() {
       for (VobOutputPin *pin : pins)
         if (pin->IsConnected()) {
           pin->DeliverEndFlush();
-          pin->DeliverNewSegment(0, INT64_MAX, 1.0);
+          pin->DeliverNewSegment(media::StreamTime(), media::StreamTime(INT64_MAX), 1.0);
           pin->first = true;
         }
       reader_.Rewind();
