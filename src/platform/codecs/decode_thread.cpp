@@ -37,8 +37,10 @@ DecodeThread::~DecodeThread() {
 }
 
 void DecodeThread::NotifyRoom() {
-  // With more than one pusher (or one whose sample is not known), any may go on.
-  if (pushWaiters_ > 0 && (pushWaiters_ > 1 || !waiting_ || Fits(*waiting_))) room_.notify_all();
+  // A pusher held back goes on once an eighth of the queue is free again, not at every
+  // item taken: it then queues a run of samples at a time. With more than one pusher
+  // (or one whose sample is not known), any may go on.
+  if (pushWaiters_ > 0 && (pushWaiters_ > 1 || !waiting_ || Fits(*waiting_, true))) room_.notify_all();
 }
 
 void DecodeThread::Release(Item &item) {
@@ -61,12 +63,15 @@ media::StreamTime DecodeThread::Span() const {
   return last->start - first->start;
 }
 
-bool DecodeThread::Fits(const Item &item) const {
+bool DecodeThread::Fits(const Item &item, bool roomy) const {
   if (queue_.empty()) return true; // one oversized sample still goes through
-  if (queue_.size() + 1 > limits_.count || bytes_ + item.bytes > limits_.bytes) return false;
+  const std::size_t count = roomy ? limits_.count - limits_.count / 8 : limits_.count;
+  const std::size_t bytes = roomy ? limits_.bytes - limits_.bytes / 8 : limits_.bytes;
+  if (queue_.size() + 1 > count || bytes_ + item.bytes > bytes) return false;
   if (!item.hasTime) return true;
+  const media::StreamTime span = roomy ? limits_.span - limits_.span / 8 : limits_.span;
   for (const Item &queued : queue_)
-    if (queued.hasTime) return item.start - queued.start <= limits_.span;
+    if (queued.hasTime) return item.start - queued.start <= span;
   return true;
 }
 

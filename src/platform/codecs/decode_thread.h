@@ -90,7 +90,8 @@ private:
   };
 
   void Loop();
-  bool Fits(const Item &item) const; // lock held
+  // Lock held. `roomy`: with an eighth of each bound to spare.
+  bool Fits(const Item &item, bool roomy = false) const;
   media::StreamTime Span() const;    // lock held
   void Enqueue(Item item);           // lock held
   void DropQueued();                 // lock held
