@@ -170,7 +170,7 @@ int main(int argc, char **argv) {
     if (code != lastCode) lastCodeAt = wall.nsecsElapsed();
     lastCode = code;
     if (trace) std::fprintf(stderr, "%.1f ms: code %d\n", wall.isValid() ? wall.nsecsElapsed() / 1e6 : -1.0, code);
-    if (p.running && p.hasTime) offsets.push_back({wall.nsecsElapsed(), (p.streamTime - p.sampleTime) / 1e4});
+    if (p.running && p.hasTime) offsets.push_back({wall.nsecsElapsed(), (p.streamTime - p.sampleTime).ticks() / 1e4});
     wait.Check();
   });
   wait.For(300);

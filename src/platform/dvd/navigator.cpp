@@ -279,10 +279,7 @@ bool Navigator::Shown(media::StreamTime *start) {
     std::lock_guard g(clockLock_);
     renderer = renderer_;
   }
-  REFERENCE_TIME t = 0;
-  if (!renderer || renderer->GetShownTime(&t) != S_OK) return false;
-  *start = media::StreamTime(t);
-  return true;
+  return renderer && renderer->GetShownTime(start) == S_OK;
 }
 
 bool Navigator::Now(media::StreamTime *now) {

@@ -28,6 +28,7 @@
 //   an audio frame.
 #pragma once
 
+#include "com/media_time.h"
 #include "dshow/dshow.h"
 
 struct DvdVideoFormat {
@@ -92,5 +93,5 @@ struct IPictureGeometry : IUnknown {
   virtual HRESULT GetPictureGeometry(RECT *dest, LONG *pictureWidth, LONG *pictureHeight) = 0;
   // The stream time of the last picture handed to the screen since the last flush or
   // stop (one shown ahead of the clock after a flush included); S_FALSE while none.
-  virtual HRESULT GetShownTime(REFERENCE_TIME *start) = 0;
+  virtual HRESULT GetShownTime(media::StreamTime *start) = 0;
 };

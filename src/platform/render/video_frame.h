@@ -37,9 +37,9 @@ struct VideoFrame {
 struct PresentedFrame {
   VideoFrame frame;
   bool hasTime = false;
-  REFERENCE_TIME sampleTime = 0;  // the picture's own time
+  media::StreamTime sampleTime;   // the picture's own time
   bool running = false;           // whether the graph ran when it was shown
-  REFERENCE_TIME streamTime = 0;  // stream time when it was put on the screen
+  media::StreamTime streamTime;   // stream time when it was put on the screen
   // The picture as RGB32 at its stored size, for whoever looks at its pixels.
   QImage Image() const { return frame.ToImage(); }
 };

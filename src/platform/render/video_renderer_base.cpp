@@ -95,11 +95,10 @@ void VideoRendererBase::BeginFlush() {
 void VideoRendererBase::ShutDownPresenter() { presenter_.reset(); }
 
 void VideoRendererBase::ConnectSurface(VideoWidget *surface) {
-  surface->streamTime = [this](REFERENCE_TIME *t) {
+  surface->streamTime = [this]() -> media::MaybeStreamTime {
     media::StreamTime now;
-    if (FAILED(StreamTime(&now))) return false;
-    *t = now.ticks();
-    return true;
+    if (FAILED(StreamTime(&now))) return std::nullopt;
+    return now;
   };
   surface->onPresented = [this](const PresentedFrame &shown) {
     if (presented_) presented_(shown);
@@ -271,11 +270,11 @@ HRESULT VideoRendererBase::GetPictureGeometry(RECT *dest, LONG *pictureWidth, LO
   return S_OK;
 }
 
-HRESULT VideoRendererBase::GetShownTime(REFERENCE_TIME *start) {
+HRESULT VideoRendererBase::GetShownTime(media::StreamTime *start) {
   if (!start) return E_POINTER;
   const REFERENCE_TIME t = shown_.load();
   if (t == kNoneShown) return S_FALSE;
-  *start = t;
+  *start = media::StreamTime(t);
   return S_OK;
 }
 

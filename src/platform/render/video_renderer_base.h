@@ -56,7 +56,7 @@ public:
   HRESULT GetRate(double *rate) override;
   // IPictureGeometry
   HRESULT GetPictureGeometry(RECT *dest, LONG *pictureWidth, LONG *pictureHeight) override;
-  HRESULT GetShownTime(REFERENCE_TIME *start) override;
+  HRESULT GetShownTime(media::StreamTime *start) override;
   // IRendererProbe
   void SetPresentedCallback(std::function<void(const PresentedFrame &)> callback) override;
   long long DroppedFrames() override;

@@ -60,8 +60,11 @@ void VideoWidget::TakePosted() {
     PresentedFrame shown;
     shown.frame = current_;
     shown.hasTime = current_.hasTime;
-    shown.sampleTime = current_.start.ticks();
-    shown.running = streamTime && streamTime(&shown.streamTime);
+    shown.sampleTime = current_.start;
+    if (const media::MaybeStreamTime now = streamTime ? streamTime() : std::nullopt) {
+      shown.running = true;
+      shown.streamTime = *now;
+    }
     onPresented(shown);
   }
 }

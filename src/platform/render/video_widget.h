@@ -61,9 +61,9 @@ public:
   QWidget *Drain() const { return drain_.data(); }
   void SetCursorHidden(bool hidden);
 
-  // For the renderer: stream time now (false while not running), and a watcher
+  // For the renderer: stream time now (none while not running), and a watcher
   // called on the GUI thread for every picture put on the screen.
-  std::function<bool(REFERENCE_TIME *)> streamTime;
+  std::function<media::MaybeStreamTime()> streamTime;
   std::function<void(const PresentedFrame &)> onPresented;
 
 protected:

@@ -78,7 +78,7 @@ public:
   int PinCount() override { return in2 ? 2 : 1; }
   graph::BasePin *GetPin(int i) override { return i == 0 ? &in : i == 1 ? in2.get() : nullptr; }
   HRESULT GetPictureGeometry(RECT *dest, LONG *width, LONG *height) override;
-  HRESULT GetShownTime(REFERENCE_TIME *) override { return S_FALSE; }
+  HRESULT GetShownTime(media::StreamTime *) override { return S_FALSE; }
   HRESULT QueryExtraInterface(REFIID iid, void **object) override;
 
   PackInputPin in;

@@ -30,7 +30,7 @@ void Record(Playback &p, std::vector<Shown> *shown) {
   p.Probe()->SetPresentedCallback([shown](const render::PresentedFrame &f) {
     QImage img = f.Image();
     shown->push_back({testmedia::ReadFrameCode(img.constBits(), static_cast<int>(img.bytesPerLine())), f.hasTime,
-                      f.sampleTime, f.streamTime, f.running});
+                      f.sampleTime.ticks(), f.streamTime.ticks(), f.running});
   });
 }
 
