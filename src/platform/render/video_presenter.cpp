@@ -8,7 +8,7 @@
 namespace render {
 namespace {
 
-constexpr auto kClockPoll = std::chrono::milliseconds(10);
+constexpr auto kClockPoll = std::chrono::milliseconds(50);
 // The first picture after a flush shows at once when it is due within this (the
 // navigator places new material a quarter second ahead of the clock); one further
 // ahead waits for its time, as every other picture does.
@@ -41,9 +41,12 @@ bool VideoPresenter::Queue(VideoFrame frame) {
   wake_.wait(guard, [&] { return refused() || !Full(); });
   if (refused()) return false;
   frame.generation = generation_;
+  // The presenter only waits for a new picture on an empty queue or in pause; while it
+  // waits for the front picture's time, a picture behind it changes nothing.
+  const bool wanted = queue_.empty() || mode_ != Mode::Running;
   queue_.push_back(Item{std::move(frame), false});
   peak_ = std::max(peak_, queue_.size());
-  wake_.notify_all();
+  if (wanted) wake_.notify_all();
   return true;
 }
 
@@ -222,8 +225,13 @@ void VideoPresenter::Loop() {
     media::StreamTime now;
     if (front.frame.hasTime && StreamNow(&now)) {
       if (now < front.frame.start && !(showNext_ && front.frame.start - now <= kPrerollWindow)) {
+        // Until the picture is due on the clock (stream time runs at the rate); every
+        // change of state, clock or rate wakes this thread, so the cap only bounds how
+        // late a clock that jumps on its own is noticed.
+        const double rate = rate_ > 0 ? rate_ : 1.0;
         const auto wait = std::min<std::chrono::microseconds>(
-            std::chrono::microseconds((front.frame.start - now).ticks() / 10), kClockPoll);
+            std::chrono::microseconds(static_cast<long long>((front.frame.start - now).ticks() / 10 / rate) + 1),
+            kClockPoll);
         wake_.wait_for(guard, wait);
         continue; // state, queue or clock may have changed
       }
