@@ -231,6 +231,7 @@ media::StreamTime AudioOutput::Now() {
 void AudioOutput::Rebase(media::StreamTime latency) {
   std::lock_guard guard(lock_);
   const media::StreamTime now = std::max(InterpolatedLocked(), lastTime_);
+  qCDebug(lcAudio, "output rebased at clock %.1f ms, latency %.1f ms", now.ticks() / 1e4, latency.ticks() / 1e4);
   latency_ = latency;
   base_ = now + latency;
   consumed_ = media::SampleCount48k();
@@ -304,7 +305,10 @@ void AudioOutput::MeasureLatency() {
   std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
   const media::StreamTime median = sorted[sorted.size() / 2];
   std::lock_guard guard(lock_);
-  if (std::abs((median - latency_).ticks()) >= kLatencyStep.ticks()) latency_ = median;
+  if (std::abs((median - latency_).ticks()) >= kLatencyStep.ticks()) {
+    latency_ = median;
+    qCDebug(lcAudio, "output latency %.1f ms (last measured %.1f ms)", median.ticks() / 1e4, measured.ticks() / 1e4);
+  }
 }
 
 void AudioOutput::Supervise() {
