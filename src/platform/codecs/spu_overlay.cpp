@@ -79,6 +79,12 @@ const SpuPicture *SubpictureOverlay::Showing(MaybeTime time) {
   return &p;
 }
 
+bool SubpictureOverlay::Shows(MaybeTime time) {
+  std::lock_guard guard(lock_);
+  const SpuPicture *p = Showing(time);
+  return p && (p->forced || display_ || highlight_.visible != FALSE);
+}
+
 bool SubpictureOverlay::Apply(uint8_t *rgb, int stride, int width, int height, MaybeTime time) {
   std::lock_guard guard(lock_);
   const SpuPicture *p = Showing(time);

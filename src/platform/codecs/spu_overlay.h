@@ -24,6 +24,9 @@ public:
   // Forgets every unit (a discontinuity); palette, display and highlight stay.
   void Flush();
 
+  // Whether Apply would draw anything at `time`.
+  bool Shows(MaybeTime time);
+
   // Draws what shows at `time` (none: the newest unit) over an RGB32 picture. Returns
   // true when something was drawn.
   bool Apply(uint8_t *rgb, int stride, int width, int height, MaybeTime time);
@@ -36,6 +39,7 @@ public:
   static uint32_t YCrCbToRgb(uint32_t entry);
 
 private:
+  // The unit that shows at `time` if any is drawn (forced, display on or a highlight).
   const SpuPicture *Showing(MaybeTime time);
 
   std::mutex lock_;

@@ -31,6 +31,21 @@ graph::MediaType YuvPictureType(const RgbFrameFormat &f) {
   return mt;
 }
 
+// A sample over the decoder's own 4:2:0 planes, holding a reference to them; null for
+// any other layout. The decoder never writes into a picture once it is out.
+ComPtr<graph::MediaSample> SampleOverFrame(const AVFrame *frame) {
+  if ((frame->format != AV_PIX_FMT_YUV420P && frame->format != AV_PIX_FMT_YUVJ420P) || frame->width % 2 ||
+      frame->height % 2 || frame->linesize[0] < frame->width || frame->linesize[1] < frame->width / 2 ||
+      frame->linesize[2] < frame->width / 2)
+    return nullptr;
+  AVFrame *ref = av_frame_clone(frame);
+  if (!ref) return nullptr;
+  std::shared_ptr<const void> keep(ref, [](AVFrame *f) { av_frame_free(&f); });
+  BYTE *planes[3] = {ref->data[0], ref->data[1], ref->data[2]};
+  const LONG strides[3] = {ref->linesize[0], ref->linesize[1], ref->linesize[2]};
+  return graph::MediaSample::CreateOverPlanes(planes, strides, ref->height, std::move(keep));
+}
+
 bool SameFormat(const RgbFrameFormat &a, const RgbFrameFormat &b) {
   return a.width == b.width && a.height == b.height && a.stride == b.stride && a.aspectX == b.aspectX &&
          a.aspectY == b.aspectY;
@@ -315,18 +330,14 @@ void VideoDecoderFilter::OnPicture(const DecodedPicture &p) {
   if (FAILED(hr)) deliverResult_ = hr;
 }
 
-HRESULT VideoDecoderFilter::DeliverPicture(const AVFrame *frame, const RgbFrameFormat &format, MaybeTime start,
-                                           media::StreamTime duration) {
-  if (!output_.IsConnected()) return S_OK;
+HRESULT VideoDecoderFilter::DrawPicture(const AVFrame *frame, const RgbFrameFormat &format, MaybeTime overlayTime,
+                                        ComPtr<graph::MediaSample> &out) {
   const LONG size = static_cast<LONG>(yuvOut_ ? YuvFrameBytes(format.width, format.height)
                                               : static_cast<long long>(format.stride) * format.height);
   ComPtr<graph::MediaSample> sample = pool_.Get(size);
   if (!sample) return E_OUTOFMEMORY;
   if (!(yuvOut_ ? converter_.ToI420(frame, sample->Data()) : converter_.Convert(frame, sample->Data(), format.stride)))
-    return S_OK; // a picture that cannot be converted is left out
-  // A still shows the newest subpicture (its time may lie after the last picture's).
-  const MaybeTime overlayTime = idle_ ? std::nullopt : start;
-  overlayShown_ = overlayChanges_; // read before drawing: a change after it is caught later
+    return S_FALSE;
   if (yuvOut_) {
     const long luma = static_cast<long>(format.width) * format.height;
     uint8_t *planes[3] = {sample->Data(), sample->Data() + luma, sample->Data() + luma + luma / 4};
@@ -336,6 +347,22 @@ HRESULT VideoDecoderFilter::DeliverPicture(const AVFrame *frame, const RgbFrameF
     overlay_.Apply(sample->Data(), format.stride, format.width, format.height, overlayTime);
   }
   sample->SetActualDataLength(size);
+  out = std::move(sample);
+  return S_OK;
+}
+
+HRESULT VideoDecoderFilter::DeliverPicture(const AVFrame *frame, const RgbFrameFormat &format, MaybeTime start,
+                                           media::StreamTime duration) {
+  if (!output_.IsConnected()) return S_OK;
+  // A still shows the newest subpicture (its time may lie after the last picture's).
+  const MaybeTime overlayTime = idle_ ? std::nullopt : start;
+  overlayShown_ = overlayChanges_; // read before drawing: a change after it is caught later
+  ComPtr<graph::MediaSample> sample;
+  if (yuvOut_ && !overlay_.Shows(overlayTime)) sample = SampleOverFrame(frame);
+  if (!sample) {
+    const HRESULT hr = DrawPicture(frame, format, overlayTime, sample);
+    if (hr != S_OK) return SUCCEEDED(hr) ? S_OK : hr; // a picture that cannot be converted is left out
+  }
   // A re-delivered still picture carries no time: it shows at once.
   if (start && !idle_) {
     REFERENCE_TIME t0 = start->ticks(), t1 = (*start + duration).ticks();

@@ -117,10 +117,14 @@ private:
   ~VideoDecoderFilter() override = default;
   HRESULT OnStop() override;
   void OnPicture(const DecodedPicture &picture);
-  // Writes `frame` into a pool sample (I420 or RGB32, as connected), the overlay on
-  // top, and sends it: the one copy of a picture on its way out.
+  // Sends `frame`: an I420 picture with no subpicture over it goes out as the decoder's
+  // own planes (no copy); otherwise it is written into a pool sample (I420 or RGB32, as
+  // connected) with the overlay on top.
   HRESULT DeliverPicture(const AVFrame *frame, const RgbFrameFormat &format, MaybeTime start,
                          media::StreamTime duration);
+  // The pool sample for DeliverPicture's copy; S_FALSE when the picture cannot be converted.
+  HRESULT DrawPicture(const AVFrame *frame, const RgbFrameFormat &format, MaybeTime overlayTime,
+                      ComPtr<graph::MediaSample> &out);
   // Stream lock held, the video just gone idle: shows the overlay's changes that came
   // while it went there and found it not yet idle.
   void CatchUpStill();

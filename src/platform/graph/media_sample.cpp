@@ -3,6 +3,7 @@
 #include "dshow/errors.h"
 
 #include <cstring>
+#include <limits>
 
 namespace graph {
 
@@ -21,7 +22,37 @@ ComPtr<MediaSample> MediaSample::CreateFrom(const void *data, LONG size) {
   return sample;
 }
 
-HRESULT MediaSample::QueryInterface(REFIID iid, void **object) { return QueryFrom<IMediaSample>(iid, object); }
+ComPtr<MediaSample> MediaSample::CreateOverPlanes(BYTE *const planes[3], const LONG strides[3], LONG rows,
+                                                  std::shared_ptr<const void> keep) {
+  ComPtr<MediaSample> sample = Create(0);
+  for (int i = 0; i < 3; ++i) {
+    sample->planes_[i] = planes[i];
+    sample->strides_[i] = strides[i];
+  }
+  const long long size = rows > 0 && strides[0] > 0 ? static_cast<long long>(strides[0]) * rows : 0;
+  sample->planeSize_ = size <= std::numeric_limits<LONG>::max() ? static_cast<LONG>(size) : 0;
+  sample->actual_ = sample->planeSize_;
+  sample->keep_ = std::move(keep);
+  return sample;
+}
+
+HRESULT MediaSample::QueryInterface(REFIID iid, void **object) {
+  if (iid == IID_IYuvPlanes && !planes_[0]) {
+    if (object) *object = nullptr;
+    return object ? E_NOINTERFACE : E_POINTER;
+  }
+  return QueryFrom<IMediaSample, IYuvPlanes>(iid, object);
+}
+
+HRESULT MediaSample::GetPlanes(BYTE *planes[3], LONG strides[3]) {
+  if (!planes || !strides) return E_POINTER;
+  if (!planes_[0]) return E_NOINTERFACE;
+  for (int i = 0; i < 3; ++i) {
+    planes[i] = planes_[i];
+    strides[i] = strides_[i];
+  }
+  return S_OK;
+}
 
 void MediaSample::ResetProperties() {
   actual_ = 0;
@@ -35,11 +66,11 @@ void MediaSample::ResetProperties() {
 
 HRESULT MediaSample::GetPointer(BYTE **buffer) {
   if (!buffer) return E_POINTER;
-  *buffer = buffer_.data();
+  *buffer = planes_[0] ? planes_[0] : buffer_.data();
   return S_OK;
 }
 
-LONG MediaSample::GetSize() { return static_cast<LONG>(buffer_.size()); }
+LONG MediaSample::GetSize() { return planes_[0] ? planeSize_ : static_cast<LONG>(buffer_.size()); }
 
 HRESULT MediaSample::GetTime(REFERENCE_TIME *start, REFERENCE_TIME *end) {
   if (!start || !end) return E_POINTER;

@@ -2,11 +2,14 @@
 // samples (there is no allocator negotiation on this platform) and passes them
 // downstream with OutputPin::Deliver; a receiver that keeps one AddRefs it.
 //
-// A sample is used by one thread at a time: it has no lock of its own.
+// A sample either owns its buffer or shows the planes of a picture that something else
+// owns (kept alive by the sample, read-only). A sample is used by one thread at a time:
+// it has no lock of its own.
 #pragma once
 
 #include "com/media_time.h"
 #include "graph/media_type.h"
+#include "graph/raw_formats.h"
 
 #include <memory>
 #include <optional>
@@ -14,18 +17,26 @@
 
 namespace graph {
 
-class MediaSample final : public ComObject<IMediaSample> {
+class MediaSample final : public ComObject<IYuvPlanes> {
 public:
   // A sample with a buffer of `size` bytes, actual length 0, no times, no flags.
   static ComPtr<MediaSample> Create(LONG size);
   // A sample holding a copy of `data` (actual length = size).
   static ComPtr<MediaSample> CreateFrom(const void *data, LONG size);
+  // A sample over three picture planes of `rows` luma rows that `keep` keeps alive (it
+  // is let go with the sample). It answers IYuvPlanes; GetPointer and the lengths cover
+  // the luma plane.
+  static ComPtr<MediaSample> CreateOverPlanes(BYTE *const planes[3], const LONG strides[3], LONG rows,
+                                              std::shared_ptr<const void> keep);
 
   HRESULT QueryInterface(REFIID iid, void **object) override;
 
-  // Direct access for the filters of this platform.
+  // Direct access for the filters of this platform (the owned buffer; null over planes).
   BYTE *Data() { return buffer_.data(); }
   const BYTE *Data() const { return buffer_.data(); }
+
+  // IYuvPlanes, answered only by a sample over planes.
+  HRESULT GetPlanes(BYTE *planes[3], LONG strides[3]) override;
   // Clears times, flags, media type and the actual length for reuse.
   void ResetProperties();
 
@@ -53,6 +64,10 @@ private:
   explicit MediaSample(LONG size);
 
   std::vector<BYTE> buffer_;
+  BYTE *planes_[3] = {nullptr, nullptr, nullptr}; // set only over planes
+  LONG strides_[3] = {0, 0, 0};
+  LONG planeSize_ = 0;
+  std::shared_ptr<const void> keep_;
   LONG actual_ = 0;
   media::MaybeStreamTime start_, stop_;
   std::optional<LONGLONG> mediaStart_, mediaStop_;

@@ -9,12 +9,15 @@
 //   block YuvFrameFormat. Each sample holds one 4:2:0 picture as three planes, one
 //   after the other without padding: Y (width x height), U then V ((width / 2) x
 //   (height / 2) each). Width and height are even. Times and changes as for RGB32.
+//   A sample may instead carry its planes where they are, each with its own row length:
+//   it then answers IYuvPlanes, and its pointer and length cover the luma plane only.
+//   Such planes are read-only (they may be the decoder's reference pictures).
 // Audio: MEDIATYPE_Audio / MEDIASUBTYPE_PCM, formattype FORMAT_PcmAudio, format block
 //   PcmAudioFormat. Interleaved samples; the decoders of this platform always send
 //   48 kHz stereo 32-bit float, so the renderer never has to renegotiate.
 #pragma once
 
-#include "com/types.h"
+#include "dshow/strmif.h"
 
 inline constexpr GUID FORMAT_RgbFrame = {0x3F0A62C1, 0x7D24, 0x4E8B, {0x9A, 0x51, 0x2C, 0x6E, 0x13, 0xB7, 0x40, 0x01}};
 inline constexpr GUID FORMAT_YuvFrame = {0x3F0A62C3, 0x7D24, 0x4E8B, {0x9A, 0x51, 0x2C, 0x6E, 0x13, 0xB7, 0x40, 0x01}};
@@ -41,6 +44,13 @@ struct YuvFrameFormat {
 inline long long YuvFrameBytes(LONG width, LONG height) {
   return static_cast<long long>(width) * height * 3 / 2;
 }
+
+// Answered by an I420 sample whose planes are not packed one after the other.
+QDVD_DECLARE_IID(IYuvPlanes, 0x3F0A62C4, 0x7D24, 0x4E8B, 0x9A, 0x51, 0x2C, 0x6E, 0x13, 0xB7, 0x40, 0x01)
+struct IYuvPlanes : IMediaSample {
+  // The Y, U and V planes and the bytes per row of each (at least width, width / 2).
+  virtual HRESULT GetPlanes(BYTE *planes[3], LONG strides[3]) = 0;
+};
 
 struct PcmAudioFormat {
   LONG sampleRate;    // frames per second

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 using namespace testfilters;
@@ -86,6 +87,37 @@ TEST(Sample, TimesFlagsLengthAndTypeChange) {
   ComPtr<MediaSample> copy = MediaSample::CreateFrom(text, 3);
   EXPECT_EQ(copy->GetActualDataLength(), 3);
   EXPECT_EQ(copy->Data()[2], 'c');
+}
+
+// A sample over planes someone else owns shows them where they are and keeps their
+// owner alive exactly as long as itself; a sample with its own buffer has no planes.
+TEST(Sample, OverPlanesKeepsTheirOwnerAndShowsTheLumaPlane) {
+  auto owner = std::make_shared<std::vector<BYTE>>(64 * 8 + 2 * 48 * 4);
+  std::weak_ptr<std::vector<BYTE>> alive = owner;
+  BYTE *base = owner->data();
+  BYTE *planes[3] = {base, base + 64 * 8, base + 64 * 8 + 48 * 4};
+  const LONG strides[3] = {64, 48, 48};
+  ComPtr<MediaSample> s = MediaSample::CreateOverPlanes(planes, strides, 8, std::move(owner));
+  BYTE *data = nullptr;
+  ASSERT_EQ(s->GetPointer(&data), S_OK);
+  EXPECT_EQ(data, base);
+  EXPECT_EQ(s->GetSize(), 64 * 8);
+  EXPECT_EQ(s->GetActualDataLength(), 64 * 8);
+  ComPtr<IYuvPlanes> yuv;
+  ASSERT_EQ(s.As(&yuv), S_OK);
+  BYTE *got[3] = {};
+  LONG gotStrides[3] = {};
+  ASSERT_EQ(yuv->GetPlanes(got, gotStrides), S_OK);
+  EXPECT_EQ(got[2], planes[2]);
+  EXPECT_EQ(gotStrides[1], 48);
+  s.Reset();
+  EXPECT_FALSE(alive.expired()) << "let go while the planes were still in use";
+  yuv.Reset();
+  EXPECT_TRUE(alive.expired()) << "kept after the last reference went";
+
+  ComPtr<MediaSample> own = MediaSample::Create(16);
+  EXPECT_EQ(own.As(&yuv), E_NOINTERFACE);
+  EXPECT_FALSE(yuv);
 }
 
 TEST(Pins, ConnectAgreesOnATypeAndBothSidesSeeEachOther) {

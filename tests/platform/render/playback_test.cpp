@@ -4,6 +4,7 @@
 #include "media/playback.h"
 
 #include "media/frame_code.h"
+#include "graph/raw_formats.h"
 #include "render/audio_renderer.h"
 #include "support/fixtures.h"
 
@@ -83,6 +84,38 @@ TEST(Playback, EveryPictureShowsInOrderAtItsTime) {
   EXPECT_LE(late, 5) << "worst " << worst / 10000 << " ms";
   RecordProperty("worst_ms", static_cast<int>(worst / 10000));
   std::printf("shown %zu, skipped %lld, worst offset %lld ms\n", shown.size(), dropped, static_cast<long long>(worst / 10000));
+}
+
+// Pictures go to the screen as the decoder's own planes: one kept long after it was
+// shown (as a paused or slow window keeps it) still holds what it showed, however many
+// pictures the decoder made since.
+TEST(Playback, APictureKeptPastItsTurnKeepsItsContent) {
+  Playback p;
+  ASSERT_TRUE(p.Build(PalTitle())) << p.error;
+  struct Kept {
+    render::PresentedFrame frame;
+    int code;
+    bool decoderPlanes;
+  };
+  std::vector<Kept> kept;
+  p.Probe()->SetPresentedCallback([&](const render::PresentedFrame &f) {
+    if (kept.size() == 60) return;
+    QImage img = f.Image();
+    ComPtr<IYuvPlanes> planes;
+    const bool decoderPlanes = f.frame.yuv.owner && SUCCEEDED(f.frame.yuv.owner.As(&planes));
+    kept.push_back({f, testmedia::ReadFrameCode(img.constBits(), static_cast<int>(img.bytesPerLine())), decoderPlanes});
+  });
+  ASSERT_TRUE(SUCCEEDED(p.control->Run()));
+  ASSERT_TRUE(p.WaitFor(EC_COMPLETE, 20000)) << "no end of stream";
+  p.control->Stop();
+  ASSERT_EQ(kept.size(), 60u);
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    ASSERT_GE(kept[i].code, 0) << "picture " << i;
+    EXPECT_TRUE(kept[i].decoderPlanes) << "picture " << i << " without a subpicture was copied on its way";
+    const QImage now = kept[i].frame.Image();
+    EXPECT_EQ(testmedia::ReadFrameCode(now.constBits(), static_cast<int>(now.bytesPerLine())), kept[i].code)
+        << "picture " << i << " was written over after it was shown";
+  }
 }
 
 TEST(Playback, PauseKeepsThePictureAndStepShowsTheNextOne) {
