@@ -206,7 +206,10 @@ HRESULT Navigator::PictureGeometry(RECT *dest, LONG *width, LONG *height) {
 void Navigator::DeliverSample(StreamKind kind, const BYTE *data, std::size_t size, const SampleInfo &info) {
   NavigatorPin &pin = Pin(kind);
   if (!pin.IsConnected() || size > static_cast<std::size_t>(std::numeric_limits<LONG>::max())) return;
-  ComPtr<graph::MediaSample> sample = graph::MediaSample::CreateFrom(data, static_cast<LONG>(size));
+  graph::SampleRing &ring = kind == StreamKind::Video   ? videoSamples_
+                            : kind == StreamKind::Audio ? audioSamples_
+                                                        : subpictureSamples_;
+  ComPtr<graph::MediaSample> sample = ring.Take(data, static_cast<LONG>(size));
   if (!sample) return;
   if (info.hasTime) {
     const REFERENCE_TIME start = info.start.ticks();

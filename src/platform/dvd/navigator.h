@@ -7,6 +7,7 @@
 
 #include "dvd/engine.h"
 #include "graph/filter_base.h"
+#include "graph/sample_ring.h"
 
 #include <atomic>
 #include <chrono>
@@ -159,6 +160,9 @@ private:
   bool Shown(media::StreamTime *start) override;
 
   NavigatorPin video_, audio_, subpicture_;
+  // Navigator thread: the packets' samples, reused once the decoders let go of them
+  // (room for the second or so by which discs mux pictures ahead of their sound).
+  graph::SampleRing videoSamples_{768, kPackSize}, audioSamples_{256, kPackSize}, subpictureSamples_{32, kPackSize};
   DvdInterfaces dvd_;
   NavEngine engine_;
   std::string path_;

@@ -2,11 +2,13 @@
 #include "test_filters.h"
 
 #include "graph/media_sample.h"
+#include "graph/sample_ring.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <thread>
 
 using namespace testfilters;
@@ -118,6 +120,31 @@ TEST(Sample, OverPlanesKeepsTheirOwnerAndShowsTheLumaPlane) {
   ComPtr<MediaSample> own = MediaSample::Create(16);
   EXPECT_EQ(own.As(&yuv), E_NOINTERFACE);
   EXPECT_FALSE(yuv);
+}
+
+// Packets' samples come back in order once let go; one still held is never handed out
+// again, and a ring full of held samples makes new ones without keeping them.
+TEST(Sample, ARingReusesTheOldestOnceLetGoAndNeverOneStillHeld) {
+  graph::SampleRing ring(2, 16);
+  const char a[] = "first", b[] = "second", c[] = "third";
+  ComPtr<MediaSample> s1 = ring.Take(a, 5);
+  ComPtr<MediaSample> s2 = ring.Take(b, 6);
+  MediaSample *first = s1.Get();
+  s1->SetDiscontinuity(TRUE);
+  ComPtr<MediaSample> s3 = ring.Take(c, 5); // both held: a new one
+  EXPECT_NE(s3.Get(), first);
+  EXPECT_EQ(std::string(reinterpret_cast<const char *>(s1->Data()), 5), "first");
+  EXPECT_EQ(ring.Held(), 2u);
+  s1.Reset();
+  ComPtr<MediaSample> again = ring.Take(c, 5);
+  EXPECT_EQ(again.Get(), first) << "the oldest, let go, was not reused";
+  EXPECT_EQ(again->GetActualDataLength(), 5);
+  EXPECT_EQ(std::string(reinterpret_cast<const char *>(again->Data()), 5), "third");
+  EXPECT_EQ(again->IsDiscontinuity(), S_FALSE) << "a reused sample kept its flags";
+  EXPECT_GE(again->GetSize(), 16);
+  ComPtr<MediaSample> big = ring.Take(nullptr, 40); // the oldest is held: new, large enough
+  EXPECT_EQ(big->GetSize(), 40);
+  EXPECT_EQ(ring.Made(), 4);
 }
 
 TEST(Pins, ConnectAgreesOnATypeAndBothSidesSeeEachOther) {
