@@ -12,7 +12,10 @@
 
 namespace dvd {
 namespace {
-constexpr media::StreamTime kLead = media::StreamTime::Seconds(1); // how far ahead of the clock data may go
+constexpr media::StreamTime kLead = media::StreamTime::Milliseconds(1200); // how far ahead of the clock data may go
+// Once held back, data waits until this much of it may go at once (it is then 1 s to
+// 1.2 s ahead of the clock): the thread wakes a few times a second, not once a picture.
+constexpr media::StreamTime kBatch = media::StreamTime::Milliseconds(200);
 constexpr media::StreamTime kScanLead = media::StreamTime::Milliseconds(300);
 constexpr int kMaxNoProgress = 100000;             // events and blocks without a picture
 int Index(StreamKind k) { return k == StreamKind::Video ? 0 : k == StreamKind::Audio ? 1 : 2; }
@@ -127,7 +130,9 @@ bool NavEngine::DeliverPending() {
         info.start = timeline_.ToStream(p.pts);
         titleTime = timeAtNav_ + (p.pts - pci_.vobuStart);
       }
-      if (!WaitUntil(info.start - (scanning ? kScanLead : kLead))) {
+      media::StreamTime due = info.start - (scanning ? kScanLead : kLead), now;
+      if (!scanning && out_->Now(&now) && now < due) due += kBatch;
+      if (!WaitUntil(due)) {
         pendingIndex_ = i; // go on from this packet after the command
         return false;
       }

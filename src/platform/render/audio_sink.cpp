@@ -32,10 +32,12 @@ bool AudioSink::Write(const float *samples, int frames, media::StreamTime start)
   if (frames <= 0) return true;
   std::unique_lock guard(lock_);
   long long buffered = 0;
+  ++writers_;
   space_.wait(guard, [&] {
     buffered = BufferedFrames();
     return flushing_ || stopped_ || buffered == 0 || buffered + frames <= kCapacity;
   });
+  --writers_;
   if (flushing_ || stopped_) return false;
   chunks_.push_back(Chunk{std::vector<float>(samples, samples + static_cast<std::size_t>(frames) * kAudioChannels), start});
   peak_ = std::max(peak_, buffered + frames);
@@ -177,7 +179,9 @@ void AudioSink::Fill(float *out, int frames, media::StreamTime when) {
       c.offset += static_cast<std::size_t>(n);
       if (c.offset * kAudioChannels >= c.samples.size()) chunks_.pop_front();
     }
-    space_.notify_all();
+    // A blocked writer is woken once half the buffer is free, so that it writes a few
+    // blocks at a time instead of waking at every pull.
+    if (writers_ > 0 && BufferedFrames() <= kCapacity / 2) space_.notify_all();
     if (chunks_.empty() && eos_ && !endSent_) {
       endSent_ = true;
       ended = true;

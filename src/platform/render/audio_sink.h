@@ -70,6 +70,7 @@ private:
   long volume_ = 0, balance_ = 0;
   long long late_ = 0;
   long long peak_ = 0;
+  int writers_ = 0; // Writes waiting for room
   float left_ = 1, right_ = 1;            // the gains asked for
   float heardLeft_ = 1, heardRight_ = 1;  // the gains of the last frame handed out
   int rampLeft_ = 0;                      // frames until the heard gains reach the asked ones
