@@ -1,20 +1,10 @@
 #include "codecs/picture_pool.h"
 
 namespace codecs {
-namespace {
-
-// Whether the pool's own reference is the only one.
-bool Unused(graph::MediaSample *s) {
-  s->AddRef();
-  return s->Release() == 1;
-}
-
-} // namespace
-
 ComPtr<graph::MediaSample> PicturePool::Get(LONG size) {
   for (std::size_t i = 0; i < samples_.size(); ++i) {
     graph::MediaSample *s = samples_[i].Get();
-    if (!Unused(s)) continue;
+    if (!s->HeldOnlyByCaller()) continue;
     if (s->GetSize() != size) {
       // A format change: this one is of the old size.
       samples_.erase(samples_.begin() + static_cast<long>(i));

@@ -39,6 +39,11 @@ public:
   HRESULT GetPlanes(BYTE *planes[3], LONG strides[3]) override;
   // Clears times, flags, media type and the actual length for reuse.
   void ResetProperties();
+  // Whether the caller's reference is the only one (a pool's sample nobody downstream holds).
+  bool HeldOnlyByCaller() {
+    AddRef();
+    return Release() == 1;
+  }
 
   HRESULT GetPointer(BYTE **buffer) override;
   LONG GetSize() override;

@@ -10,9 +10,7 @@ ComPtr<MediaSample> SampleRing::Take(const void *data, LONG size) {
   ComPtr<MediaSample> s;
   if (!ring_.empty()) {
     MediaSample *oldest = ring_.front().Get();
-    oldest->AddRef();
-    // The ring's own reference the only other one: nobody downstream holds it.
-    if (oldest->Release() == 1 && oldest->GetSize() >= size) {
+    if (oldest->HeldOnlyByCaller() && oldest->GetSize() >= size) {
       s = std::move(ring_.front());
       ring_.pop_front();
       s->ResetProperties();

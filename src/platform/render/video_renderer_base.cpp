@@ -30,6 +30,36 @@ bool ReadPictureFormat(const AM_MEDIA_TYPE &mt, RgbFrameFormat *out, bool *yuv) 
   return false;
 }
 
+// An I420 picture's planes: where the sample says they are (IYuvPlanes: the decoder's
+// own) or packed one after the other. The picture keeps the sample until it is no longer
+// shown. Planes narrower or shorter than the format are refused, never read past.
+HRESULT ReadYuvPicture(IMediaSample *sample, const RgbFrameFormat &f, YuvPicture *out) {
+  BYTE *planes[3] = {nullptr, nullptr, nullptr};
+  LONG strides[3] = {0, 0, 0};
+  ComPtr<IYuvPlanes> planar;
+  if (SUCCEEDED(sample->QueryInterface(planar.ReleaseAndGetAddressOf())) && planar) {
+    if (FAILED(planar->GetPlanes(planes, strides)) || !planes[0] || !planes[1] || !planes[2]) return E_POINTER;
+    if (strides[0] < f.width || strides[1] < f.width / 2 || strides[2] < f.width / 2 ||
+        sample->GetActualDataLength() < static_cast<long long>(strides[0]) * f.height)
+      return VFW_E_BUFFER_OVERFLOW;
+  } else {
+    if (FAILED(sample->GetPointer(&planes[0])) || !planes[0]) return E_POINTER;
+    if (sample->GetActualDataLength() < YuvFrameBytes(f.width, f.height)) return VFW_E_BUFFER_OVERFLOW;
+    planes[1] = planes[0] + static_cast<long>(f.width) * f.height;
+    planes[2] = planes[1] + static_cast<long>(f.width / 2) * (f.height / 2);
+    strides[0] = f.width;
+    strides[1] = strides[2] = f.width / 2;
+  }
+  out->owner = sample;
+  out->width = f.width;
+  out->height = f.height;
+  for (int i = 0; i < 3; ++i) {
+    out->planes[i] = planes[i];
+    out->strides[i] = static_cast<int>(strides[i]);
+  }
+  return S_OK;
+}
+
 } // namespace
 
 // ---- input pin ---------------------------------------------------------------
@@ -161,42 +191,17 @@ HRESULT VideoRendererBase::Receive(IMediaSample *sample) {
   bool yuv = false;
   if (!Format(&f, &yuv)) return VFW_E_NOT_CONNECTED;
   VideoFrame frame;
-  ComPtr<IYuvPlanes> planar;
-  if (yuv && SUCCEEDED(sample->QueryInterface(planar.ReleaseAndGetAddressOf())) && planar) {
-    BYTE *planes[3] = {nullptr, nullptr, nullptr};
-    LONG strides[3] = {0, 0, 0};
-    if (FAILED(planar->GetPlanes(planes, strides)) || !planes[0] || !planes[1] || !planes[2]) return E_POINTER;
-    if (strides[0] < f.width || strides[1] < f.width / 2 || strides[2] < f.width / 2 ||
-        sample->GetActualDataLength() < static_cast<long long>(strides[0]) * f.height)
-      return VFW_E_BUFFER_OVERFLOW; // planes narrower or shorter than the format: never read past them
-    frame.yuv.owner = sample; // keeps the decoder's picture until it is no longer shown
-    for (int i = 0; i < 3; ++i) {
-      frame.yuv.planes[i] = planes[i];
-      frame.yuv.strides[i] = static_cast<int>(strides[i]);
-    }
-    frame.yuv.width = f.width;
-    frame.yuv.height = f.height;
+  if (yuv) {
+    const HRESULT hr = ReadYuvPicture(sample, f, &frame.yuv);
+    if (FAILED(hr)) return hr;
   } else {
     BYTE *data = nullptr;
     if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
-    const long long needed = yuv ? YuvFrameBytes(f.width, f.height) : static_cast<long long>(f.stride) * f.height;
-    if (sample->GetActualDataLength() < needed)
+    if (sample->GetActualDataLength() < static_cast<long long>(f.stride) * f.height)
       return VFW_E_BUFFER_OVERFLOW; // a picture shorter than its format says: refuse, never read past it
-    if (yuv) {
-      // The picture keeps the sample (from the decoder's pool) until it is no longer shown.
-      frame.yuv.owner = sample;
-      frame.yuv.width = f.width;
-      frame.yuv.height = f.height;
-      frame.yuv.planes[0] = data;
-      frame.yuv.planes[1] = data + static_cast<long>(f.width) * f.height;
-      frame.yuv.planes[2] = frame.yuv.planes[1] + static_cast<long>(f.width / 2) * (f.height / 2);
-      frame.yuv.strides[0] = f.width;
-      frame.yuv.strides[1] = frame.yuv.strides[2] = f.width / 2;
-    } else {
-      sample->AddRef(); // the picture keeps the sample's memory until it is no longer shown
-      frame.image = QImage(data, f.width, f.height, f.stride, QImage::Format_RGB32,
-                           [](void *s) { static_cast<IMediaSample *>(s)->Release(); }, sample);
-    }
+    sample->AddRef(); // the picture keeps the sample's memory until it is no longer shown
+    frame.image = QImage(data, f.width, f.height, f.stride, QImage::Format_RGB32,
+                         [](void *s) { static_cast<IMediaSample *>(s)->Release(); }, sample);
   }
   frame.aspectX = f.aspectX > 0 ? f.aspectX : f.width;
   frame.aspectY = f.aspectY > 0 ? f.aspectY : f.height;
