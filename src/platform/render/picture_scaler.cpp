@@ -20,6 +20,13 @@ void Crop(const YuvPicture &p, const QRect &r, const uint8_t *planes[4], int str
 
 constexpr int kScaleFlags = SWS_BILINEAR;
 
+// Enlarging, swscale's fast bilinear filter costs about a fifth less than its bilinear
+// one and looks the same (both taps stay inside the two nearest pixels); shrinking it
+// aliases, so the full bilinear filter, which widens with the ratio, is kept there.
+int ScaleFlags(const QSize &from, const QSize &to) {
+  return to.width() >= from.width() && to.height() >= from.height() ? SWS_FAST_BILINEAR : kScaleFlags;
+}
+
 } // namespace
 
 QImage VideoFrame::ToImage() const {
@@ -84,8 +91,8 @@ bool PictureScaler::Run(const VideoFrame &frame, const QRect &source, uint8_t *o
                        nullptr};
     mid[2] = mid[1] + static_cast<std::size_t>(chromaStride) * chromaRows;
     int midStride[4] = {lumaStride, chromaStride, chromaStride, 0};
-    sws_ = sws_getCachedContext(sws_, r.width(), r.height(), format, size.width(), size.height(), format, kScaleFlags,
-                                nullptr, nullptr, nullptr);
+    sws_ = sws_getCachedContext(sws_, r.width(), r.height(), format, size.width(), size.height(), format,
+                                ScaleFlags(r.size(), size), nullptr, nullptr, nullptr);
     convert_ = sws_getCachedContext(convert_, size.width(), size.height(), format, size.width(), size.height(),
                                     AV_PIX_FMT_BGRA, kScaleFlags, nullptr, nullptr, nullptr);
     if (!sws_ || !convert_) return false;
@@ -94,7 +101,7 @@ bool PictureScaler::Run(const VideoFrame &frame, const QRect &source, uint8_t *o
     return true;
   }
   sws_ = sws_getCachedContext(sws_, r.width(), r.height(), format, size.width(), size.height(), AV_PIX_FMT_BGRA,
-                              kScaleFlags, nullptr, nullptr, nullptr);
+                              ScaleFlags(r.size(), size), nullptr, nullptr, nullptr);
   if (!sws_) return false;
   sws_scale(sws_, src, srcStride, 0, r.height(), dst, dstStride);
   return true;

@@ -26,16 +26,17 @@ using namespace render;
 namespace {
 
 // A 64 x 32 I420 picture: the left half white, the right half black; chroma neutral
-// except a red 8 x 8 block at the top left of the right half.
-VideoFrame YuvFrame(std::uint64_t generation = 0) {
+// except a red 8 x 8 block at the top left of the right half. With `stripes`, grey
+// columns one pixel wide, alternately white and black.
+VideoFrame YuvFrame(std::uint64_t generation = 0, bool stripes = false) {
   constexpr int w = 64, h = 32;
   ComPtr<graph::MediaSample> s = graph::MediaSample::Create(w * h * 3 / 2);
   BYTE *y = s->Data(), *u = y + w * h, *v = u + w * h / 4;
   for (int r = 0; r < h; ++r)
-    for (int c = 0; c < w; ++c) y[r * w + c] = c < w / 2 ? 235 : 16;
+    for (int c = 0; c < w; ++c) y[r * w + c] = (stripes ? c % 2 : c < w / 2) ? 235 : 16;
   std::memset(u, 128, w * h / 4);
   std::memset(v, 128, w * h / 4);
-  for (int r = 0; r < 4; ++r)
+  for (int r = 0; r < (stripes ? 0 : 4); ++r)
     for (int c = 16; c < 20; ++c) {
       y[(r * 2) * w + c * 2] = y[(r * 2) * w + c * 2 + 1] = 81;
       y[(r * 2 + 1) * w + c * 2] = y[(r * 2 + 1) * w + c * 2 + 1] = 81;
@@ -78,6 +79,12 @@ TEST(PictureScaler, ConvertsYuvOnceStraightToTheDrawnSize) {
   ASSERT_EQ(crop.size(), QSize(100, 100));
   EXPECT_TRUE(Near(crop.pixel(70, 90), 0, 0, 0));
   EXPECT_TRUE(Near(crop.pixel(10, 10), 255, 0, 0, 40));
+
+  // Shrunk, one-pixel stripes blend to grey instead of beating (no aliasing).
+  const VideoFrame stripes = YuvFrame(0, true);
+  const QImage &small = scaler.Scale(stripes, QRect(0, 0, 64, 32), QSize(27, 13));
+  ASSERT_EQ(small.size(), QSize(27, 13));
+  for (int c = 1; c < 26; ++c) EXPECT_TRUE(Near(small.pixel(c, 6), 128, 128, 128, 40)) << c;
 
   // The stored size for whoever reads pixels.
   const QImage stored = f.ToImage();
