@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -116,6 +117,40 @@ TEST(Playback, APictureKeptPastItsTurnKeepsItsContent) {
     EXPECT_EQ(testmedia::ReadFrameCode(now.constBits(), static_cast<int>(now.bytesPerLine())), kept[i].code)
         << "picture " << i << " was written over after it was shown";
   }
+}
+
+// A window that stops painting for half a second (the GUI thread busy) holds nothing
+// back: the pictures due meanwhile are skipped, not kept, so the next ones show on
+// time, in order, and the sound clock never waits for the window.
+TEST(Playback, AStalledWindowSkipsWhatFellDueAndThenShowsOnTime) {
+  Playback p;
+  ASSERT_TRUE(p.Build(PalTitle())) << p.error;
+  std::vector<Shown> shown;
+  p.Probe()->SetPresentedCallback([&](const render::PresentedFrame &f) {
+    QImage img = f.Image();
+    shown.push_back({testmedia::ReadFrameCode(img.constBits(), static_cast<int>(img.bytesPerLine())), f.hasTime,
+                     f.sampleTime.ticks(), f.streamTime.ticks(), f.running});
+    if (shown.size() == 30) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  });
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(SUCCEEDED(p.control->Run()));
+  ASSERT_TRUE(p.WaitFor(EC_COMPLETE, 20000)) << "no end of stream";
+  const auto took = std::chrono::steady_clock::now() - start;
+  p.control->Stop();
+  // The 6 s title ends in about 6 s: the stall did not hold the clock.
+  EXPECT_LT(took, std::chrono::milliseconds(6000 + 400));
+  ASSERT_GT(shown.size(), 40u);
+  EXPECT_LT(shown.size(), 150u - 8) << "the pictures due during the stall should be skipped";
+  // The first picture after the stall is the newest one handed over, at most a few
+  // frames behind (never the half second a kept backlog would be); the rest on time.
+  const REFERENCE_TIME first = shown[30].streamTime - shown[30].sampleTime;
+  EXPECT_LT(first, 4 * kPalFrame) << "the stall's backlog was shown";
+  int late = 0;
+  for (std::size_t i = 1; i < shown.size(); ++i) {
+    ASSERT_GT(shown[i].code, shown[i - 1].code) << "out of order at " << i;
+    if (i > 32 && shown[i].streamTime - shown[i].sampleTime > kPalFrame) ++late;
+  }
+  EXPECT_LE(late, 5);
 }
 
 TEST(Playback, PauseKeepsThePictureAndStepShowsTheNextOne) {
