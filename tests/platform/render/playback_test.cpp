@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -28,11 +29,13 @@ struct Shown {
   bool running;
 };
 
-void Record(Playback &p, std::vector<Shown> *shown) {
-  p.Probe()->SetPresentedCallback([shown](const render::PresentedFrame &f) {
+// `then` runs on the GUI thread after each picture is recorded.
+void Record(Playback &p, std::vector<Shown> *shown, std::function<void()> then = {}) {
+  p.Probe()->SetPresentedCallback([shown, then](const render::PresentedFrame &f) {
     QImage img = f.Image();
     shown->push_back({testmedia::ReadFrameCode(img.constBits(), static_cast<int>(img.bytesPerLine())), f.hasTime,
                       f.sampleTime.ticks(), f.streamTime.ticks(), f.running});
+    if (then) then();
   });
 }
 
@@ -126,10 +129,7 @@ TEST(Playback, AStalledWindowSkipsWhatFellDueAndThenShowsOnTime) {
   Playback p;
   ASSERT_TRUE(p.Build(PalTitle())) << p.error;
   std::vector<Shown> shown;
-  p.Probe()->SetPresentedCallback([&](const render::PresentedFrame &f) {
-    QImage img = f.Image();
-    shown.push_back({testmedia::ReadFrameCode(img.constBits(), static_cast<int>(img.bytesPerLine())), f.hasTime,
-                     f.sampleTime.ticks(), f.streamTime.ticks(), f.running});
+  Record(p, &shown, [&] {
     if (shown.size() == 30) std::this_thread::sleep_for(std::chrono::milliseconds(500));
   });
   const auto start = std::chrono::steady_clock::now();
